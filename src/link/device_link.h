@@ -1,0 +1,111 @@
+#pragma once
+// The device-link half of the main window's shared state: connection mode,
+// UDP sockets and destination, device table and selected row, the serial port
+// and its receive accumulation. The main window derives from it, so every
+// field keeps its name there; the operations below are the only code that
+// touches sockets.
+#include <netinet/in.h>
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
+
+#include "link/control_frame.h"
+#include "link/serial_comm.h"
+
+// One row of the device table.
+struct DeviceEntry {
+  char ip[16];      // dotted-decimal ASCII, NUL-padded (at most 15 characters)
+  uint8_t dev_id;   // byte 5 of the device's search reply
+  uint8_t dev_type; // byte 4 of the device's search reply
+};
+static_assert(sizeof(DeviceEntry) == 18);
+
+constexpr int kDeviceTableRows = 128;
+constexpr uint32_t kUdpCommandPauseMs = 10;
+constexpr size_t kPageReplyBufferSize = 1024;
+constexpr size_t kSearchReplyBufferSize = 128;
+constexpr size_t kComRecvBufSize = 1024;
+
+class DeviceLink {
+ public:
+  DeviceLink();
+  virtual ~DeviceLink();
+
+  // ---- shared state (names as every page uses them) ----
+  int32_t m_eState = 0;        // 0 = LAN (UDP), 1 = serial port
+  int m_udpSockfd = -1;        // command socket, -1 when closed
+  int m_udpSockfd2 = -1;       // switcher's second socket, -1 when closed
+  sockaddr_in m_dev_addr{};    // destination of every send; sender of the last reply
+  int8_t m_device_index = -1;  // selected row; negative = none
+  DeviceEntry m_device_table[kDeviceTableRows]{};
+  CSerialComm m_comm;
+  uint8_t m_com_recv_buf[kComRecvBufSize]{};
+  uint32_t m_com_recv_len = 0;
+  uint8_t m_main_com_dev_type = 0;  // device type learned by the serial search
+  QString m_com_dev_name;           // device name learned by the serial search
+
+  // ---- network stack and sockets ----
+  bool net_start();
+  bool open_command_socket();
+  bool open_second_socket();
+  bool open_search_socket();
+  bool close_command_socket();
+
+  // Frame for the selected device (row 0 when no row is selected).
+  std::vector<uint8_t> build_device_frame(uint8_t command, std::span<const uint8_t> payload,
+                                          Link link) const;
+
+  // One datagram of exactly these bytes to m_dev_addr on m_udpSockfd.
+  void send_datagram(std::span<const uint8_t> bytes);
+  // Same on another socket (the switcher's second socket).
+  void send_datagram_on(int fd, std::span<const uint8_t> bytes);
+  // Non-blocking receive on m_udpSockfd: clears the buffer, then stores the
+  // datagram and its sender (into m_dev_addr). Returns the datagram length, or
+  // zero or less when nothing was waiting.
+  int receive(uint8_t* buffer, size_t capacity);
+
+  // One-way command over UDP: open, build (link 01), send, pause, close.
+  void send_udp_command(uint8_t command, std::span<const uint8_t> payload = {},
+                        uint32_t pause = kUdpCommandPauseMs);
+  // Plain bytes (the matrix text commands) the same way.
+  void send_udp_bytes(std::span<const uint8_t> bytes, uint32_t pause);
+  // Serial sender: builds with link 00 and writes it when the port is open.
+  // Returns whether the frame was handed to the port.
+  bool send_serial_command(uint8_t command, std::span<const uint8_t> payload = {});
+  // The common sender: by m_eState, UDP or the serial port; other modes send nothing.
+  void send_command(uint8_t command, std::span<const uint8_t> payload = {});
+
+  // Query with reply over UDP. Sends the query, optionally pauses, then
+  // receives until `handle` accepts a datagram or more than bound_ms have
+  // passed since the start (a reply at exactly the bound is still taken).
+  // `handle` sees the received bytes (zeros are never read past them) and
+  // returns true when it took the datagram. Returns whether one was taken.
+  using ReplyHandler = std::function<bool(std::span<const uint8_t> datagram)>;
+  bool query_udp(uint8_t command, std::span<const uint8_t> payload, uint32_t bound_ms,
+                 uint32_t pause_after_send_ms, const ReplyHandler& handle);
+
+  // Serial reply reader over the accumulated bytes (see serial_reply.cpp).
+  int parse_serial_reply(const uint8_t* buffer, uint32_t count);
+  // Appends bytes to m_com_recv_buf with the 1024-byte rule: when they would
+  // overflow, the buffer is cleared first and holds only the new bytes.
+  void accumulate_serial_bytes(const uint8_t* bytes, uint32_t n);
+  // One polling pass: reads at most 256 waiting bytes and accumulates them.
+  void poll_serial_input();
+
+  // The selected row, or nullptr when none is selected.
+  const DeviceEntry* selected_row() const;
+  // "a.b.c.d" of the last reply's sender.
+  QString dev_addr_text() const;
+
+ protected:
+  // The multiviewer state reply of the serial reader. The main window decodes
+  // it into the multiviewer model; frame is the whole frame as received.
+  virtual void store_serial_state_reply(std::span<const uint8_t> frame);
+
+ private:
+  bool open_udp_socket(int& fd, uint16_t bind_port, uint16_t device_port);
+  bool m_net_started = false;
+};

@@ -1,0 +1,6 @@
+#include "link/link_options.h"
+
+LinkOptions& link_options() {
+  static LinkOptions options;
+  return options;
+}

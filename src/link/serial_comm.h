@@ -1,0 +1,74 @@
+#pragma once
+// The serial port of the panel, on POSIX termios. One object lives in the main
+// window for the whole run; the connection settings open and close it.
+//
+// Threads: the user-interface thread opens, closes, writes and polls the
+// input queue; a monitor thread started by open_port waits for line events
+// and never consumes received bytes, so they stay queued for the polling
+// readers. Writes are asynchronous: write_port queues the bytes for a writer
+// and returns at once; a write issued while an earlier one is still going
+// out is queued behind it and never disturbs it.
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+class CSerialComm {
+ public:
+  CSerialComm();
+  ~CSerialComm();  // closes the port as close_port(500)
+  CSerialComm(const CSerialComm&) = delete;
+  CSerialComm& operator=(const CSerialComm&) = delete;
+
+  // Opens the named device at the given baud, 8N1, exclusive. Every failure
+  // returns false with the port closed. Names of 63 characters or more fail
+  // without touching any device.
+  bool open_port(const std::string& name, uint32_t baud);
+  // Stops the monitor (waiting up to wait_ms), discards both queues, closes.
+  void close_port(uint32_t wait_ms);
+  bool is_open() const { return m_fd.load() != -1; }
+  const std::string& port_name() const { return m_port_name; }
+
+  // Bytes waiting in the input queue; no value when closed or on failure.
+  std::optional<size_t> pending_input();
+  // Reads up to n bytes (0 when closed or n is 0).
+  size_t read_port(uint8_t* buffer, size_t n);
+  // Starts an asynchronous write of n bytes; 0 when closed, n is 0 or the
+  // write cannot be started, otherwise the bytes written so far.
+  size_t write_port(const uint8_t* buffer, size_t n);
+  // Reads and discards exactly the bytes pending now.
+  void drain_input();
+
+  // Blocks until every queued write has reached the device or the port
+  // closed, at most wait_ms. Test support and orderly shutdown.
+  bool flush_writes(uint32_t wait_ms);
+
+  uint64_t total_read() const { return m_total_read.load(); }
+  uint64_t total_written() const { return m_total_written.load(); }
+  uint32_t option_bits() const { return m_option_bits; }
+
+ private:
+  void monitor_loop();
+  void writer_loop();
+  void stop_threads(uint32_t wait_ms);
+
+  std::atomic<int> m_fd{-1};
+  std::string m_port_name;
+  const uint32_t m_option_bits = 3;  // monitor thread + asynchronous I/O
+  std::atomic<bool> m_running{false};
+  int m_wake_pipe[2] = {-1, -1};  // wakes the monitor out of its poll()
+  std::thread m_monitor;
+  std::thread m_writer;
+  std::mutex m_write_mutex;
+  std::condition_variable m_write_cv;
+  std::deque<std::vector<uint8_t>> m_write_queue;
+  bool m_write_busy = false;
+  std::atomic<uint64_t> m_total_read{0};
+  std::atomic<uint64_t> m_total_written{0};
+};
