@@ -44,6 +44,9 @@ class CSerialComm {
   size_t write_port(const uint8_t* buffer, size_t n);
   // Reads and discards exactly the bytes pending now.
   void drain_input();
+  // Sleeps until input is waiting or wait_ms has passed, keeping the window
+  // painting when called on the user-interface thread. True when bytes wait.
+  bool wait_input(uint32_t wait_ms);
 
   // Blocks until every queued write has reached the device or the port
   // closed, at most wait_ms. Test support and orderly shutdown.
