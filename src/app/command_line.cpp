@@ -1,0 +1,109 @@
+#include "app/command_line.h"
+
+#include <arpa/inet.h>
+
+#include <charconv>
+
+namespace {
+bool parse_port(const std::string& text, uint16_t& port) {
+  unsigned value = 0;
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  if (ec != std::errc() || ptr != end || text.empty() || value == 0 || value > 65535)
+    return false;
+  port = static_cast<uint16_t>(value);
+  return true;
+}
+
+bool parse_ipv4(const std::string& text) {
+  in_addr addr{};
+  return inet_pton(AF_INET, text.c_str(), &addr) == 1;
+}
+}  // namespace
+
+std::string command_line_help() {
+  return "Usage: kelvaro_multiview [options]\n"
+         "Control panel of the KELVARO multiviewer, matrix, switcher and processor devices.\n"
+         "\n"
+         "Options:\n"
+         "  --help                       show this help and exit\n"
+         "  --version                    show the version and exit\n"
+         "  --bind-port PORT             local command port (default 7000)\n"
+         "  --device-port PORT           device command port (default 7000)\n"
+         "  --switcher-bind-port PORT    local port of the switcher link (default 7001)\n"
+         "  --switcher-device-port PORT  device port of the switcher link (default 7001)\n"
+         "  --search-address ADDR        address the device search is sent to\n"
+         "                               (default 255.255.255.255)\n"
+         "  --serial-port NAME           extra name for the serial port lists (repeatable),\n"
+         "                               e.g. a pseudo-terminal\n"
+         "  --demo                       start with built-in simulated devices on loopback\n";
+}
+
+CommandLine parse_command_line(const std::vector<std::string>& args) {
+  CommandLine cl;
+  auto fail = [&cl](const std::string& text) {
+    cl.action = CommandLine::Action::Error;
+    cl.message = "kelvaro_multiview: " + text;
+    return cl;
+  };
+  for (size_t i = 1; i < args.size(); ++i) {
+    std::string opt = args[i];
+    std::string value;
+    bool has_inline = false;
+    if (const auto eq = opt.find('='); opt.rfind("--", 0) == 0 && eq != std::string::npos) {
+      value = opt.substr(eq + 1);
+      opt = opt.substr(0, eq);
+      has_inline = true;
+    }
+    auto take_value = [&](std::string& out) {
+      if (has_inline) {
+        out = value;
+        return true;
+      }
+      if (i + 1 >= args.size()) return false;
+      out = args[++i];
+      return true;
+    };
+    if (opt == "--help" || opt == "-h") {
+      cl.action = CommandLine::Action::Help;
+      cl.message = command_line_help();
+      return cl;
+    }
+    if (opt == "--version") {
+      cl.action = CommandLine::Action::Version;
+      cl.message = "kelvaro_multiview 1.0.1.5\n";
+      return cl;
+    }
+    if (opt == "--demo") {
+      cl.demo = true;
+      continue;
+    }
+    uint16_t* port = nullptr;
+    if (opt == "--bind-port") port = &cl.link.bind_port;
+    if (opt == "--device-port") port = &cl.link.device_port;
+    if (opt == "--switcher-bind-port") port = &cl.link.switcher_bind_port;
+    if (opt == "--switcher-device-port") port = &cl.link.switcher_device_port;
+    if (port) {
+      std::string text;
+      if (!take_value(text)) return fail(opt + " needs a port number");
+      if (!parse_port(text, *port)) return fail(opt + ": bad port '" + text + "' (1 to 65535)");
+      continue;
+    }
+    if (opt == "--search-address") {
+      std::string text;
+      if (!take_value(text)) return fail(opt + " needs an IPv4 address");
+      if (!parse_ipv4(text)) return fail(opt + ": bad IPv4 address '" + text + "'");
+      cl.link.search_address = text;
+      continue;
+    }
+    if (opt == "--serial-port") {
+      std::string text;
+      if (!take_value(text) || text.empty()) return fail(opt + " needs a port name");
+      if (text.size() >= 63) return fail(opt + ": name longer than 62 characters");
+      cl.link.serial_ports.push_back(text);
+      continue;
+    }
+    return fail("unknown option '" + args[i] + "' (see --help)");
+  }
+  return cl;
+}

@@ -1,0 +1,18 @@
+#pragma once
+// Command line of the panel. Parsed before any window exists so --help and
+// --version work without a display.
+#include <string>
+#include <vector>
+
+#include "link/link_options.h"
+
+struct CommandLine {
+  enum class Action { Run, Help, Version, Error };
+  Action action = Action::Run;
+  LinkOptions link;
+  bool demo = false;
+  std::string message;  // help text, version line or the one-line error
+};
+
+CommandLine parse_command_line(const std::vector<std::string>& args);
+std::string command_line_help();

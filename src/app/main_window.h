@@ -1,0 +1,94 @@
+#pragma once
+// The main window: the borderless 1280 x 720 panel with the device list, the
+// scan and settings buttons and the page rectangle, and the single holder of
+// all state the pages share. Device models and the device link are base
+// classes so every field keeps its documented name on this object.
+#include <QDialog>
+#include <QPointer>
+#include <QRect>
+
+#include "link/device_link.h"
+#include "pages/matrix/matrix_model.h"
+#include "pages/multiviewer/mv_model.h"
+#include "pages/processor/processor_model.h"
+#include "pages/switcher/switcher_model.h"
+
+class CSetConfigure;
+class CSkinButton;
+class PageFrame;
+class QComboBox;
+
+// Control ids of the main window (dialog 102).
+enum MainWindowControl {
+  IDC_MIN_BUTTON = 1000,
+  IDC_MAX_BUTTON = 1001,
+  IDC_CLOSE_BUTTON = 1002,
+  IDC_PAGE_FRAME = 1004,
+  IDC_SCAN_BUTTON = 1005,
+  IDC_SET_BUTTON = 1006,
+  IDC_DEVICE_LIST = 1007,
+  IDC_VERSION_STATIC = 1008,
+};
+
+constexpr int kSysMenuAboutId = 16;
+
+class CKELVARO_16_VIEWDlg : public QDialog,
+                            public DeviceLink,
+                            public MultiviewerModel,
+                            public MatrixModel,
+                            public SwitcherModel,
+                            public ProcessorModel {
+  Q_OBJECT
+ public:
+  explicit CKELVARO_16_VIEWDlg(QWidget* parent = nullptr);
+  ~CKELVARO_16_VIEWDlg() override;
+
+  // ---- shared state of the main window itself ----
+  CSetConfigure* m_pSetConfigure = nullptr;
+  QRect m_rc_page;                      // client rectangle of every device page
+  PageFrame* m_p_mian_show_dlg = nullptr;  // the device page now shown
+  uint8_t m_device_count = 0;           // rows filled by the last LAN search
+
+  // Closes the current page and opens the page for row m_device_index.
+  void select_device();
+  // Hides and destroys the shown page, if any.
+  void close_shown_page();
+
+  // Scan (button 1005): LAN search in mode 0, serial search in mode 1.
+  void on_scan();
+  // Settings (button 1006): the connection settings dialog.
+  void on_settings();
+
+  QComboBox* device_list() const { return m_device_list; }
+  CSkinButton* main_button(int id) const;
+  // Shows the About box (system menu item 16) modally.
+  void show_about();
+
+  // True while a search runs (the panel shows it is busy).
+  bool search_running() const { return m_search_running; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void store_serial_state_reply(std::span<const uint8_t> frame) override;
+
+ private:
+  void init_dialog();
+  CSkinButton* make_skin_button(int id, const QString& caption, const QRect& rect, int bitmap);
+  void run_lan_search();
+  void run_serial_search();
+  void begin_search_ui();
+  void end_search_ui();
+
+  QComboBox* m_device_list = nullptr;
+  QWidget* m_page_frame = nullptr;
+  QHash<int, CSkinButton*> m_buttons;
+  bool m_search_running = false;
+  int m_search_progress = -1;  // percent of the running search, -1 when none
+};
+
+// The process-wide pointer to the main window; set at the start of its
+// initialisation and never cleared.
+extern CKELVARO_16_VIEWDlg* m_p_glo_main_set_or_get_dlg;

@@ -1,0 +1,219 @@
+#include "link/device_link.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "app/error_box.h"
+#include "link/link_options.h"
+#include "link/tick.h"
+#include "support/ports.h"
+
+namespace {
+using Bytes = std::vector<uint8_t>;
+
+// A device end on 127.0.0.2: receives datagrams and can answer them.
+class FakeDeviceEnd {
+ public:
+  explicit FakeDeviceEnd(uint16_t port) {
+    fd_ = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    a.sin_addr.s_addr = inet_addr("127.0.0.2");
+    EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  }
+  ~FakeDeviceEnd() { ::close(fd_); }
+  // Next datagram within timeout; empty when none.
+  Bytes receive(int timeout_ms, sockaddr_in* from = nullptr) {
+    pollfd p{fd_, POLLIN, 0};
+    if (::poll(&p, 1, timeout_ms) <= 0) return {};
+    uint8_t buf[2048];
+    sockaddr_in src{};
+    socklen_t len = sizeof src;
+    const ssize_t n = ::recvfrom(fd_, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&src), &len);
+    if (from) *from = src;
+    return n > 0 ? Bytes(buf, buf + n) : Bytes{};
+  }
+  void send_to(const sockaddr_in& to, const Bytes& bytes) {
+    ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+  }
+
+ private:
+  int fd_ = -1;
+};
+
+class DeviceLinkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    clear_recorded_errors();
+    saved_ = link_options();
+    link_options().bind_port = next_test_port();
+    link_options().device_port = next_test_port();
+    link_options().switcher_bind_port = next_test_port();
+    link_options().switcher_device_port = next_test_port();
+    std::strcpy(link_.m_device_table[0].ip, "127.0.0.2");
+    link_.m_device_table[0].dev_type = 0xA1;
+    link_.m_device_table[0].dev_id = 0x05;
+    link_.m_device_index = 0;
+  }
+  void TearDown() override {
+    set_tick_offset(0);
+    link_options() = saved_;
+  }
+  LinkOptions saved_;
+  DeviceLink link_;
+};
+
+TEST_F(DeviceLinkTest, OneWayCommandSendsOneFrameFromTheBindPortAndCloses) {
+  FakeDeviceEnd device(link_options().device_port);
+  const uint8_t payload[] = {4};
+  link_.send_udp_command(0x33, payload);
+  EXPECT_EQ(link_.m_udpSockfd, -1);
+  sockaddr_in from{};
+  const Bytes got = device.receive(1000, &from);
+  EXPECT_EQ(got, build_frame(0xA1, 0x05, Link::Udp, 0x33, payload));
+  EXPECT_EQ(ntohs(from.sin_port), link_options().bind_port);
+  EXPECT_TRUE(device.receive(50).empty()) << "exactly one datagram";
+}
+
+TEST_F(DeviceLinkTest, OpeningTwiceKeepsTheFirstSocketAndDestination) {
+  ASSERT_TRUE(link_.open_command_socket());
+  const int fd = link_.m_udpSockfd;
+  const sockaddr_in dest = link_.m_dev_addr;
+  std::strcpy(link_.m_device_table[0].ip, "127.0.0.9");
+  EXPECT_TRUE(link_.open_command_socket());
+  EXPECT_EQ(link_.m_udpSockfd, fd);
+  EXPECT_EQ(std::memcmp(&link_.m_dev_addr, &dest, sizeof dest), 0);
+  EXPECT_EQ(link_.m_dev_addr.sin_addr.s_addr, inet_addr("127.0.0.2"));
+  link_.close_command_socket();
+  EXPECT_EQ(link_.m_udpSockfd, -1);
+}
+
+TEST_F(DeviceLinkTest, NoDeviceSelectedShowsTheMessageOnceAndSendsNothing) {
+  FakeDeviceEnd device(link_options().device_port);
+  link_.m_device_index = -1;
+  link_.send_udp_command(0x33, Bytes{4});
+  EXPECT_EQ(recorded_errors(), QStringList{"Please choose a device"});
+  EXPECT_EQ(link_.m_udpSockfd, -1);
+  EXPECT_TRUE(device.receive(100).empty());
+}
+
+TEST_F(DeviceLinkTest, SecondSocketTargetsTheSwitcherPorts) {
+  FakeDeviceEnd device(link_options().switcher_device_port);
+  ASSERT_TRUE(link_.open_second_socket());
+  EXPECT_EQ(ntohs(link_.m_dev_addr.sin_port), link_options().switcher_device_port);
+  link_.send_datagram_on(link_.m_udpSockfd2, Bytes{1, 2, 3});
+  sockaddr_in from{};
+  EXPECT_EQ(device.receive(1000, &from), (Bytes{1, 2, 3}));
+  EXPECT_EQ(ntohs(from.sin_port), link_options().switcher_bind_port);
+}
+
+// Answers the first datagram after a delay with the given reply.
+std::thread answer_after(FakeDeviceEnd& device, int delay_ms, Bytes reply) {
+  return std::thread([&device, delay_ms, reply] {
+    sockaddr_in from{};
+    if (device.receive(2000, &from).empty()) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms));
+    device.send_to(from, reply);
+  });
+}
+
+TEST_F(DeviceLinkTest, QueryTakesAReplyInsideTheBoundAndStoresTheSender) {
+  FakeDeviceEnd device(link_options().device_port);
+  const Bytes reply = build_frame(0xA1, 0x05, Link::Udp, 0x32, Bytes(5, 0x11));
+  std::thread t = answer_after(device, 20, reply);
+  Bytes seen;
+  const bool taken = link_.query_udp(0x32, {}, 1500, 0, [&](std::span<const uint8_t> d) {
+    if (!is_command_reply(d, 0x32)) return false;
+    seen.assign(d.begin(), d.end());
+    return true;
+  });
+  t.join();
+  EXPECT_TRUE(taken);
+  EXPECT_EQ(seen, reply);
+  EXPECT_EQ(link_.m_udpSockfd, -1);
+  EXPECT_EQ(link_.m_dev_addr.sin_addr.s_addr, inet_addr("127.0.0.2"));
+  EXPECT_EQ(ntohs(link_.m_dev_addr.sin_port), link_options().device_port);
+  // The next opening targets the table's row again.
+  std::strcpy(link_.m_device_table[0].ip, "127.0.0.3");
+  ASSERT_TRUE(link_.open_command_socket());
+  EXPECT_EQ(link_.m_dev_addr.sin_addr.s_addr, inet_addr("127.0.0.3"));
+  link_.close_command_socket();
+}
+
+TEST_F(DeviceLinkTest, QueryGivesUpAtTheBoundAndIgnoresALateReply) {
+  FakeDeviceEnd device(link_options().device_port);
+  std::thread t = answer_after(device, 900, build_frame(0xA1, 5, Link::Udp, 0x32));
+  const uint32_t t0 = tick_ms();
+  const bool taken = link_.query_udp(0x32, {}, 200, 0, [](std::span<const uint8_t> d) {
+    return is_command_reply(d, 0x32);
+  });
+  const uint32_t spent = ticks_since(t0);
+  t.join();
+  EXPECT_FALSE(taken);
+  EXPECT_GE(spent, 200u);
+  EXPECT_LT(spent, 850u) << "the wait must end at its bound, not at the late reply";
+}
+
+TEST_F(DeviceLinkTest, QuerySkipsRepliesOfAnotherCommandAndSurvivesTheTickWrap) {
+  FakeDeviceEnd device(link_options().device_port);
+  set_tick_offset(0xFFFFFFFFu - tick_ms() - 30);  // the counter wraps during the query
+  std::thread t([&] {
+    sockaddr_in from{};
+    if (device.receive(2000, &from).empty()) return;
+    device.send_to(from, build_frame(0xA1, 5, Link::Udp, 0x33));
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    device.send_to(from, build_frame(0xA1, 5, Link::Udp, 0x32, Bytes{7}));
+  });
+  int calls = 0;
+  Bytes seen;
+  const bool taken = link_.query_udp(0x32, {}, 1500, 10, [&](std::span<const uint8_t> d) {
+    ++calls;
+    if (!is_command_reply(d, 0x32)) return false;
+    seen.assign(d.begin(), d.end());
+    return true;
+  });
+  t.join();
+  EXPECT_TRUE(taken);
+  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(seen.at(17), 7);
+}
+
+TEST_F(DeviceLinkTest, ReceiveNeverLeavesStaleBytesBeyondTheDatagram) {
+  FakeDeviceEnd device(link_options().device_port);
+  ASSERT_TRUE(link_.open_command_socket());
+  link_.send_datagram(Bytes{1});
+  sockaddr_in from{};
+  ASSERT_FALSE(device.receive(1000, &from).empty());
+  uint8_t buf[64];
+  std::memset(buf, 0xCC, sizeof buf);
+  device.send_to(from, Bytes{0xA5, 0x6C, 0x03});
+  pollfd p{link_.m_udpSockfd, POLLIN, 0};
+  ASSERT_EQ(::poll(&p, 1, 1000), 1);
+  EXPECT_EQ(link_.receive(buf, sizeof buf), 3);
+  EXPECT_EQ(buf[2], 0x03);
+  for (size_t i = 3; i < sizeof buf; ++i) ASSERT_EQ(buf[i], 0) << i;
+  link_.close_command_socket();
+}
+
+TEST_F(DeviceLinkTest, SendCommandFollowsTheConnectionMode) {
+  FakeDeviceEnd device(link_options().device_port);
+  link_.m_eState = 2;  // neither LAN nor serial: nothing is sent
+  link_.send_command(0x36, Bytes{1});
+  EXPECT_TRUE(device.receive(50).empty());
+  link_.m_eState = 1;  // serial with the port closed: nothing on the LAN either
+  link_.send_command(0x36, Bytes{1});
+  EXPECT_TRUE(device.receive(50).empty());
+  link_.m_eState = 0;
+  link_.send_command(0x36, Bytes{1});
+  EXPECT_EQ(device.receive(1000), build_frame(0xA1, 5, Link::Udp, 0x36, Bytes{1}));
+  EXPECT_TRUE(recorded_errors().isEmpty());
+}
+}  // namespace
