@@ -1,0 +1,42 @@
+#pragma once
+// Multiviewer UMD labels (dialog 160, tab 3 of the multiviewer page): the
+// sixteen window labels, each sent when Enter is pressed in its field, and
+// the labels of all windows switched on or off at once.
+#include <cstdint>
+
+#include "app/page_frame.h"
+
+class CKELVARO_16_VIEWDlg;
+
+class CClass_16view_umd : public PageFrame {
+ public:
+  enum Control {
+    IDC_UMD_GROUP = 1030,
+    IDC_UMD_FIRST_FIELD = 1035,  // window n: 1035 + 2 * (n - 1)
+    IDC_UMD_FIRST_LINE = 1034,   // hidden check box of window n: 1034 + 2 * (n - 1)
+    IDC_UMD_ENABLE = 1072,
+    IDC_UMD_ALL_ON = 1066,
+    IDC_UMD_ALL_OFF = 1067,
+  };
+  // Characters the operator may type into one label field.
+  static constexpr int kUmdFieldMaxChars = 10;
+
+  explicit CClass_16view_umd(QWidget* shell);
+
+  static int field_id(int window) { return IDC_UMD_FIRST_FIELD + 2 * (window - 1); }
+  // Index 0..15 of the field whose label was sent last; -1 (0xFF) when Enter
+  // was pressed outside the label fields or not at all.
+  int8_t umd_string_index() const { return m_umd_string_index; }
+
+  void on_enter_key(QWidget* focus) override;
+  void on_escape_key(QWidget* focus) override;
+  void on_umd_enable(int selection);
+
+ protected:
+  void paint_page(QPainter& painter) override;
+
+ private:
+  void send_label(int window);
+  CKELVARO_16_VIEWDlg* m_p_main = nullptr;  // repaint target of the preview
+  int8_t m_umd_string_index = -1;
+};
