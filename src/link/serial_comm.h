@@ -5,9 +5,10 @@
 // Threads: the user-interface thread opens, closes, writes and polls the
 // input queue; a monitor thread started by open_port waits for line events
 // and never consumes received bytes, so they stay queued for the polling
-// readers. Writes are asynchronous: write_port queues the bytes for a writer
-// and returns at once; a write issued while an earlier one is still going
-// out is queued behind it and never disturbs it.
+// readers. Writes are asynchronous: write_port hands the driver what it takes
+// without waiting, queues the rest for a writer thread and returns at once; a
+// write issued while an earlier one is still going out is queued whole behind
+// it and never disturbs it.
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
@@ -48,30 +49,46 @@ class CSerialComm {
   // painting when called on the user-interface thread. True when bytes wait.
   bool wait_input(uint32_t wait_ms);
 
-  // Blocks until every queued write has reached the device or the port
-  // closed, at most wait_ms. Test support and orderly shutdown.
+  // Blocks until every queued write has been handed to the driver (or
+  // abandoned because the line failed), at most wait_ms. True when nothing
+  // is left to write. Test support and orderly shutdown.
   bool flush_writes(uint32_t wait_ms);
 
   uint64_t total_read() const { return m_total_read.load(); }
   uint64_t total_written() const { return m_total_written.load(); }
   uint32_t option_bits() const { return m_option_bits; }
+  // Line events the monitor has dispatched and the passes of its loop since
+  // construction. Nobody registers for the events; the counts show that the
+  // monitor runs and that it sleeps between checks.
+  uint64_t line_events() const { return m_line_events.load(); }
+  uint64_t monitor_passes() const { return m_monitor_passes.load(); }
 
  private:
-  void monitor_loop();
-  void writer_loop();
+  void monitor_loop(int fd);
+  void writer_loop(int fd);
+  // Writes one block within the write time-out. False when the line failed.
+  bool write_block(int fd, const std::vector<uint8_t>& block);
+  // Sleeps up to ms unless woken for shutdown; true when woken.
+  bool sleep_or_wake(int ms) const;
   void stop_threads(uint32_t wait_ms);
+  void thread_ended();
 
   std::atomic<int> m_fd{-1};
   std::string m_port_name;
   const uint32_t m_option_bits = 3;  // monitor thread + asynchronous I/O
   std::atomic<bool> m_running{false};
-  int m_wake_pipe[2] = {-1, -1};  // wakes the monitor out of its poll()
+  int m_wake_pipe[2] = {-1, -1};  // wakes the monitor and the writer out of poll()
   std::thread m_monitor;
   std::thread m_writer;
+  // Guards the write queue, the writer's state and the count of live threads.
   std::mutex m_write_mutex;
   std::condition_variable m_write_cv;
   std::deque<std::vector<uint8_t>> m_write_queue;
-  bool m_write_busy = false;
+  bool m_write_busy = false;  // the writer holds a block taken off the queue
+  bool m_writer_run = false;  // cleared to stop the writer
+  int m_threads_alive = 0;    // monitor and writer threads not yet ended
   std::atomic<uint64_t> m_total_read{0};
   std::atomic<uint64_t> m_total_written{0};
+  std::atomic<uint64_t> m_line_events{0};
+  std::atomic<uint64_t> m_monitor_passes{0};
 };
