@@ -3,9 +3,48 @@
 #include <QApplication>
 #include <cstdio>
 
+#include <memory>
+
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "devsim/simulator.h"
 #include "link/link_options.h"
+
+namespace {
+// The demo: simulated devices in this process, all on loopback, so the
+// panel can be tried without hardware and nothing leaves the machine. Two
+// multiviewers answer the LAN search; a third multiviewer sits on a
+// pseudo-terminal whose name is offered in the serial port lists.
+std::unique_ptr<devsim::Simulator> start_demo(LinkOptions& link) {
+  link.bind_port = 17100;
+  link.device_port = 17101;
+  link.switcher_bind_port = 17102;
+  link.switcher_device_port = 17103;
+  link.search_address = "127.255.255.255";
+  devsim::Options o;
+  o.bind_port = link.bind_port;
+  o.device_port = link.device_port;
+  o.switcher_bind_port = link.switcher_bind_port;
+  o.switcher_device_port = link.switcher_device_port;
+  o.search_address = link.search_address;
+  o.devices = {devsim::DeviceSpec::lan(devsim::kTypeMultiviewer, 1, "MV16_STUDIO_A"),
+               devsim::DeviceSpec::lan(devsim::kTypeMultiviewer, 2, "MV16_STUDIO_B"),
+               devsim::DeviceSpec::serial(devsim::kTypeMultiviewer, 3, "MV16_SERIAL")};
+  auto sim = std::make_unique<devsim::Simulator>(o);
+  std::string error;
+  if (!sim->start(&error)) {
+    std::fprintf(stderr, "kelvaro_multiview: --demo: cannot start the simulator: %s\n",
+                 error.c_str());
+    return nullptr;
+  }
+  link.serial_ports.push_back(sim->serial_name());
+  std::printf("demo: multiviewers at %s and %s (LAN), serial multiviewer on %s\n",
+              sim->device(0).address.c_str(), sim->device(1).address.c_str(),
+              sim->serial_name().c_str());
+  std::fflush(stdout);
+  return sim;
+}
+}  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv, argv + argc);
@@ -22,6 +61,11 @@ int main(int argc, char** argv) {
       break;
   }
   link_options() = cl.link;
+  std::unique_ptr<devsim::Simulator> demo;
+  if (cl.demo) {
+    demo = start_demo(link_options());
+    if (!demo) return 1;
+  }
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("kelvaro_multiview"));
