@@ -1,0 +1,120 @@
+#include "pages/multiviewer/mv_umd_page.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPainter>
+#include <QValidator>
+
+#include "app/main_window.h"
+#include "link/trace.h"
+#include "pages/multiviewer/mv_commands.h"
+#include "pages/multiviewer/mv_frames.h"
+#include "pages/multiviewer/mv_preview.h"
+#include "pages/multiviewer/mv_subpage_util.h"
+
+namespace {
+using C = CClass_16view_umd;
+
+DialogTemplate umd_template() {
+  DialogTemplate t;
+  t.dialog_id = 160;
+  t.size = kMvSubPageSize;
+  t.controls = {
+      mv_control(C::IDC_UMD_GROUP, ControlKind::GroupBox, {}, kMvSubPageGroupRect),
+      mv_control(-1, ControlKind::Static, QStringLiteral("All Channel UMD"),
+                 QRect(60, 33, 130, 20)),
+      mv_control(C::IDC_UMD_ENABLE, ControlKind::ComboList, {}, QRect(195, 30, 120, 24), true,
+                 {QStringLiteral("UMD OFF"), QStringLiteral("UMD ON")}),
+      mv_control(C::IDC_UMD_ALL_ON, ControlKind::Button, QStringLiteral("All Channel On"),
+                 QRect(330, 12, 130, 28), false),
+      mv_control(C::IDC_UMD_ALL_OFF, ControlKind::Button, QStringLiteral("All Channel Off"),
+                 QRect(330, 44, 130, 28), false),
+  };
+  // Windows 1..8 in the left column, 9..16 in the right, below the line at y 80.
+  for (int n = 1; n <= kMvWindowCount; ++n) {
+    const int column = (n - 1) / 8;
+    const int x = 22 + column * 230;
+    const int y = 100 + ((n - 1) % 8) * 37;
+    t.controls.push_back(mv_control(-100 - n, ControlKind::Static,
+                                    QStringLiteral("Window%1").arg(n), QRect(x, y + 3, 78, 20)));
+    t.controls.push_back(
+        mv_control(C::field_id(n), ControlKind::Edit, {}, QRect(x + 80, y, 120, 24)));
+    t.controls.push_back(mv_control(C::IDC_UMD_FIRST_LINE + 2 * (n - 1), ControlKind::CheckBox,
+                                    QStringLiteral("Line%1").arg(n, 2, 10, QLatin1Char('0')),
+                                    QRect(x + 202, y, 20, 24), false));
+  }
+  return t;
+}
+
+// Refuses typing that would make a label longer than the field's limit, but
+// keeps a longer label that came from the device (and lets it be shortened),
+// as the platform's text limit does.
+class LabelLengthValidator : public QValidator {
+ public:
+  LabelLengthValidator(QLineEdit* field, int limit) : QValidator(field), m_limit(limit) {
+    m_length = field->text().size();
+    connect(field, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_length = text.size(); });
+  }
+  State validate(QString& input, int&) const override {
+    return input.size() <= m_limit || input.size() < m_length ? Acceptable : Invalid;
+  }
+
+ private:
+  int m_limit;
+  qsizetype m_length = 0;
+};
+}  // namespace
+
+CClass_16view_umd::CClass_16view_umd(QWidget* shell) : PageFrame(umd_template(), 194, shell) {
+  m_p_main = m_p_glo_main_set_or_get_dlg;
+  control(IDC_UMD_GROUP)->setGeometry(kMvSubPageGroupRect);
+  for (int n = 1; n <= kMvWindowCount; ++n) {
+    QLineEdit* field = edit(field_id(n));
+    if (m_p_main) field->setText(m_p_main->m_16_view_umd_text[n - 1]);
+    field->setValidator(new LabelLengthValidator(field, kUmdFieldMaxChars));
+  }
+  for (int id : {IDC_UMD_ALL_ON, IDC_UMD_ALL_OFF})
+    style_mv_push_button(button(id), QColor(64, 64, 64), QColor(60, 180, 255));
+  combo(IDC_UMD_ENABLE)->setCurrentIndex(m_p_main && m_p_main->m_16_view_umd_show != 0 ? 1 : 0);
+
+  on_command(IDC_UMD_ENABLE, [this] { on_umd_enable(combo(IDC_UMD_ENABLE)->currentIndex()); });
+  on_command(IDC_UMD_ALL_ON, [this] { on_umd_enable(1); });
+  on_command(IDC_UMD_ALL_OFF, [this] { on_umd_enable(0); });
+}
+
+void CClass_16view_umd::paint_page(QPainter& painter) {
+  painter.setPen(QPen(Qt::black, 1));
+  painter.drawLine(20, 80, 470, 80);
+}
+
+void CClass_16view_umd::on_enter_key(QWidget* focus) {
+  m_umd_string_index = -1;
+  for (int n = 1; n <= kMvWindowCount; ++n) {
+    if (focus && edit(field_id(n)) == focus) {
+      m_umd_string_index = static_cast<int8_t>(n - 1);
+      break;
+    }
+  }
+  trace("m_umd_string_index = %d \n", m_umd_string_index);
+  if (m_umd_string_index >= 0) send_label(m_umd_string_index + 1);
+}
+
+void CClass_16view_umd::on_escape_key(QWidget*) {}
+
+// The label of window n goes out as command 1E (payload: see
+// umd_text_payload); the model keeps it even when nothing could be sent.
+void CClass_16view_umd::send_label(int window) {
+  if (!m_p_main) return;
+  const QString text = edit(field_id(window))->text();
+  m_p_main->m_16_view_umd_text[window - 1] = text;
+  SendMvCommand(mv_cmd::kUmdText, umd_text_payload(static_cast<uint8_t>(window), text));
+}
+
+void CClass_16view_umd::on_umd_enable(int selection) {
+  if (!m_p_main || selection < 0) return;
+  const uint8_t payload[] = {static_cast<uint8_t>(selection)};
+  SendMvCommand(mv_cmd::kUmdEnable, payload);
+  m_p_main->m_16_view_umd_show = selection != 0 ? 1 : 0;
+  if (mv_send_reached_link(*m_p_main)) RecalcUmdStrips(*m_p_main);
+}
