@@ -90,6 +90,10 @@ TEST_F(MvSetPageTest, ShowsTheDeviceAddressAndTheModel) {
   EXPECT_EQ(page->combo(Page::IDC_SET_LOCK)->currentText(), "OFF");
   EXPECT_EQ(page->button(Page::IDC_SET_DEFAULT)->text(), "Set  Default");
   EXPECT_EQ(page->button(Page::IDC_SET_IP)->text(), "Set  IP");
+  for (int id : {Page::IDC_SET_DEFAULT, Page::IDC_SET_IP}) {
+    EXPECT_EQ(page->button(id)->color(CSkinButton::BackgroundOut), QColor(64, 64, 64));
+    EXPECT_EQ(page->button(id)->color(CSkinButton::TextOut), QColor(128, 128, 128));
+  }
   EXPECT_EQ(page->control(Page::IDC_SET_GROUP)->geometry(), QRect(5, 5, 480, 410));
   EXPECT_TRUE(nothing_sent()) << "the page does not query the device";
 }

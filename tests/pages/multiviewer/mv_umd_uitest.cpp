@@ -2,6 +2,7 @@
 #include <QInputMethodEvent>
 #include <string>
 
+#include "controls/skin_button.h"
 #include "link/trace.h"
 #include "mv_subpage_fixture.h"
 #include "pages/multiviewer/mv_umd_page.h"
@@ -44,6 +45,7 @@ TEST_F(MvUmdPageTest, FieldsShowTheLabelsAndTheSwitchTheFlag) {
   EXPECT_FALSE(page->control(Page::IDC_UMD_ALL_ON)->isVisible());
   EXPECT_FALSE(page->control(Page::IDC_UMD_ALL_OFF)->isVisible());
   EXPECT_FALSE(page->control(1034)->isVisible());
+  EXPECT_EQ(page->button(Page::IDC_UMD_ALL_ON)->color(CSkinButton::TextIn), QColor(60, 180, 255));
   EXPECT_EQ(page->umd_string_index(), -1);
   page->destroy_page();
 
@@ -165,6 +167,14 @@ TEST_F(MvUmdPageTest, UmdSwitchSendsAndDrivesTheStrips) {
   page = open_page<Page>();
   EXPECT_EQ(page->combo(Page::IDC_UMD_ENABLE)->currentText(), "UMD ON");
   choose(page->combo(Page::IDC_UMD_ENABLE), 0);
+  EXPECT_EQ(next_payload(0x36), Bytes{0x00});
+  EXPECT_EQ(main->m_16_view_umd_show, 0);
+
+  // The hidden all-on and all-off buttons, should they ever be shown.
+  page->button(Page::IDC_UMD_ALL_ON)->click();
+  EXPECT_EQ(next_payload(0x36), Bytes{0x01});
+  EXPECT_EQ(main->m_16_view_umd_show, 1);
+  page->button(Page::IDC_UMD_ALL_OFF)->click();
   EXPECT_EQ(next_payload(0x36), Bytes{0x00});
   EXPECT_EQ(main->m_16_view_umd_show, 0);
 }
