@@ -1,6 +1,7 @@
 // Start of the panel: parse the command line, then run the main window as a
 // modal dialog; the process ends when it closes.
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
 
 #include <memory>
@@ -74,6 +75,7 @@ int main(int argc, char** argv) {
 
   auto* dlg = new CKELVARO_16_VIEWDlg;
   dlg->show();
+  if (cl.scan_at_start) QTimer::singleShot(0, dlg, [dlg] { dlg->on_scan(); });
   dlg->exec();
   delete dlg;
   return 0;

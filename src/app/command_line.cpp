@@ -36,7 +36,9 @@ std::string command_line_help() {
          "                               (default 255.255.255.255)\n"
          "  --serial-port NAME           extra name for the serial port lists (repeatable),\n"
          "                               e.g. a pseudo-terminal\n"
-         "  --demo                       start with built-in simulated devices on loopback\n";
+         "  --scan                       search for devices as soon as the window shows\n"
+         "  --demo                       start with built-in simulated devices on loopback\n"
+         "                               (and search at once)\n";
 }
 
 CommandLine parse_command_line(const std::vector<std::string>& args) {
@@ -76,6 +78,11 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
     }
     if (opt == "--demo") {
       cl.demo = true;
+      cl.scan_at_start = true;
+      continue;
+    }
+    if (opt == "--scan") {
+      cl.scan_at_start = true;
       continue;
     }
     uint16_t* port = nullptr;

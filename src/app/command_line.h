@@ -11,6 +11,7 @@ struct CommandLine {
   Action action = Action::Run;
   LinkOptions link;
   bool demo = false;
+  bool scan_at_start = false;  // press scan once the window is shown
   std::string message;  // help text, version line or the one-line error
 };
 

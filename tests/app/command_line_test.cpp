@@ -63,3 +63,13 @@ TEST(CommandLine, HelpAndVersion) {
   EXPECT_NE(version.message.find("1.0.1.5"), std::string::npos);
 }
 }  // namespace
+
+namespace {
+TEST(CommandLine, ScanAndDemoSearchAtStart) {
+  EXPECT_FALSE(parse({}).scan_at_start);
+  EXPECT_TRUE(parse({"--scan"}).scan_at_start);
+  const CommandLine demo = parse({"--demo"});
+  EXPECT_TRUE(demo.demo);
+  EXPECT_TRUE(demo.scan_at_start);
+}
+}  // namespace

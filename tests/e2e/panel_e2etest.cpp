@@ -1,0 +1,92 @@
+// The built program as an operator starts it: a separate process under the
+// offscreen platform, pointed at simulated devices on loopback.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include "support/devsim_fixture.h"
+
+namespace {
+const QString kPanel = QStringLiteral(KELVARO_BINARY_DIR "/kelvaro_multiview");
+
+QProcessEnvironment offscreen_env() {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  return env;
+}
+
+struct Run {
+  int exit_code = -1;
+  QString out, err;
+};
+
+Run run_panel(const QStringList& args) {
+  QProcess p;
+  p.setProcessEnvironment(offscreen_env());
+  p.start(kPanel, args);
+  Run r;
+  if (!p.waitForFinished(10000)) {
+    p.kill();
+    p.waitForFinished(2000);
+    return r;
+  }
+  r.exit_code = p.exitCode();
+  r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+  r.err = QString::fromLocal8Bit(p.readAllStandardError());
+  return r;
+}
+
+TEST(PanelProcess, HelpVersionAndBadOptions) {
+  const Run help = run_panel({"--help"});
+  EXPECT_EQ(help.exit_code, 0);
+  EXPECT_TRUE(help.out.contains("--search-address"));
+  const Run version = run_panel({"--version"});
+  EXPECT_EQ(version.exit_code, 0);
+  EXPECT_TRUE(version.out.contains("1.0.1.5"));
+  for (const QStringList& bad : {QStringList{"--bind-port", "99999"},
+                                 QStringList{"--search-address", "nowhere"},
+                                 QStringList{"--no-such-option"}}) {
+    const Run r = run_panel(bad);
+    EXPECT_EQ(r.exit_code, 2) << bad.join(' ').toStdString();
+    EXPECT_TRUE(r.err.contains(bad.first())) << r.err.toStdString();
+    EXPECT_EQ(r.err.trimmed().count('\n'), 0) << r.err.toStdString();
+  }
+}
+
+TEST(PanelProcess, StartsFindsAMultiviewerAndSendsWellFormedFrames) {
+  SimulatorFixture sim({devsim::DeviceSpec::lan(0xA1, 6, "MV_E2E")});
+  ASSERT_TRUE(sim.started());
+  const devsim::Options& o = sim.options();
+  QProcess panel;
+  panel.setProcessEnvironment(offscreen_env());
+  panel.start(kPanel, {"--scan", "--bind-port", QString::number(o.bind_port), "--device-port",
+                       QString::number(o.device_port), "--switcher-bind-port",
+                       QString::number(o.switcher_bind_port), "--switcher-device-port",
+                       QString::number(o.switcher_device_port), "--search-address",
+                       QString::fromStdString(o.search_address)});
+  ASSERT_TRUE(panel.waitForStarted(5000));
+  // The search request reaches the device...
+  const auto searches = sim.wait_frames(
+      1, [](const devsim::ReceivedFrame& f) { return f.command() == 0xFF; },
+      std::chrono::milliseconds(8000));
+  ASSERT_FALSE(searches.empty()) << "no search from the panel";
+  EXPECT_EQ(searches.front().bytes[6], 0x01);
+  // ...and after its two seconds the multiviewer's page asks for the state,
+  // addressed with the type and id the device answered with.
+  const auto queries = sim.wait_frames(
+      1, [](const devsim::ReceivedFrame& f) { return f.command() == 0x32 && f.device == 0; },
+      std::chrono::milliseconds(8000));
+  ASSERT_FALSE(queries.empty()) << "the panel did not open the multiviewer page";
+  EXPECT_EQ(queries.front().bytes.size(), 20u);
+  EXPECT_EQ(queries.front().bytes[4], 0xA1);
+  EXPECT_EQ(queries.front().bytes[5], 6);
+  EXPECT_TRUE(sim.no_bad_frames());
+  EXPECT_EQ(panel.state(), QProcess::Running) << "the panel keeps running";
+  panel.terminate();
+  if (!panel.waitForFinished(5000)) {
+    panel.kill();
+    panel.waitForFinished(2000);
+  }
+}
+}  // namespace
