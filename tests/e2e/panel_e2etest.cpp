@@ -16,16 +16,16 @@ QProcessEnvironment offscreen_env() {
   return env;
 }
 
-struct Run {
+struct PanelRun {
   int exit_code = -1;
   QString out, err;
 };
 
-Run run_panel(const QStringList& args) {
+PanelRun run_panel(const QStringList& args) {
   QProcess p;
   p.setProcessEnvironment(offscreen_env());
   p.start(kPanel, args);
-  Run r;
+  PanelRun r;
   if (!p.waitForFinished(10000)) {
     p.kill();
     p.waitForFinished(2000);
@@ -38,16 +38,16 @@ Run run_panel(const QStringList& args) {
 }
 
 TEST(PanelProcess, HelpVersionAndBadOptions) {
-  const Run help = run_panel({"--help"});
+  const PanelRun help = run_panel({"--help"});
   EXPECT_EQ(help.exit_code, 0);
   EXPECT_TRUE(help.out.contains("--search-address"));
-  const Run version = run_panel({"--version"});
+  const PanelRun version = run_panel({"--version"});
   EXPECT_EQ(version.exit_code, 0);
   EXPECT_TRUE(version.out.contains("1.0.1.5"));
   for (const QStringList& bad : {QStringList{"--bind-port", "99999"},
                                  QStringList{"--search-address", "nowhere"},
                                  QStringList{"--no-such-option"}}) {
-    const Run r = run_panel(bad);
+    const PanelRun r = run_panel(bad);
     EXPECT_EQ(r.exit_code, 2) << bad.join(' ').toStdString();
     EXPECT_TRUE(r.err.contains(bad.first())) << r.err.toStdString();
     EXPECT_EQ(r.err.trimmed().count('\n'), 0) << r.err.toStdString();
