@@ -47,7 +47,7 @@ ip -n "$ns_p" route add default dev "vp$tag"
 ip -n "$ns_d" route add default dev "vd$tag"
 
 ip netns exec "$ns_d" "$devsim" --multiviewer 1 --first-address 10.213.7.2 \
-  --search-address 255.255.255.255 >"$work/dev.log" 2>&1 &
+  --search-address 255.255.255.255 --panel-address 10.213.7.1 --any-address >"$work/dev.log" 2>&1 &
 dev_pid=$!
 for _ in $(seq 50); do grep -q '^ready' "$work/dev.log" && break; sleep 0.1; done
 if ! grep -q '^ready' "$work/dev.log"; then

@@ -65,6 +65,8 @@ std::string cli_help() {
          "  standard input takes lines \"report DEVICE CMD [BYTE...]\", \"counts\" and \"quit\"\n"
          "\n"
          "  --quiet                 no line per received frame\n"
+         "  --any-address           allow addresses outside 127.x.x.x (only inside a network\n"
+         "                          namespace made for the run)\n"
          "  --help                  this text\n"
          "Runs until SIGINT or SIGTERM.\n";
 }
@@ -99,6 +101,7 @@ CliConfig parse_cli(const std::vector<std::string>& args) {
   long matrix_type = kTypeMatrix;
   long serial_type = -1;
   std::string prefix;
+  bool any_address = false;
   auto error = [&](const std::string& text) {
     c.action = CliConfig::Action::Error;
     c.message = text;
@@ -148,7 +151,6 @@ CliConfig parse_cli(const std::vector<std::string>& args) {
       if (a == "--switcher-device-port") c.options.switcher_device_port = port;
     } else if (a == "--search-address" || a == "--first-address" || a == "--panel-address") {
       if (!value(s) || s.empty()) return error(a + " needs an IPv4 address");
-      if (s.rfind("127.", 0) != 0) return error(a + " must be a loopback address (127.x.x.x)");
       if (a == "--search-address") c.options.search_address = s;
       if (a == "--first-address") c.options.first_address = s;
       if (a == "--panel-address") c.options.panel_address = s;
@@ -185,9 +187,21 @@ CliConfig parse_cli(const std::vector<std::string>& args) {
       c.script_repeat = true;
     } else if (a == "--quiet") {
       c.quiet = true;
+    } else if (a == "--any-address") {
+      any_address = true;
     } else {
       return error("unknown option " + a + " (try --help)");
     }
+  }
+  // Outside loopback only when asked for, inside a network namespace made
+  // for the run, so a slip never puts simulated devices on a real network.
+  if (!any_address) {
+    for (const auto& [name, address] :
+         {std::pair{"--search-address", c.options.search_address},
+          std::pair{"--first-address", c.options.first_address},
+          std::pair{"--panel-address", c.options.panel_address}})
+      if (address.rfind("127.", 0) != 0)
+        return error(std::string(name) + " must be a loopback address (127.x.x.x)");
   }
   const uint8_t types[5] = {kTypeMultiviewer, static_cast<uint8_t>(matrix_type), kTypeSwitcher,
                             kTypeRk5502, kTypeTm3306};
