@@ -15,3 +15,5 @@ void SendMvCommandLan(uint8_t command, std::span<const uint8_t> payload = {});
 void QueryDeviceState();
 // The LAN form whatever m_eState says (the status page).
 void QueryDeviceStateLan();
+// The serial form: nothing when the port is closed.
+void QueryDeviceStateSerial();

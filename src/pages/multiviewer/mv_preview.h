@@ -5,6 +5,8 @@
 // Each recomputation ends by repainting the preview control of the page now
 // shown, if there is one.
 #include <QPainter>
+#include <cstdint>
+#include <optional>
 
 #include "pages/multiviewer/mv_model.h"
 
@@ -16,5 +18,7 @@ void RecalcResolutionStrips(MultiviewerModel& model);
 void RecalcWholePreview(MultiviewerModel& model);
 // Paints the preview onto a 720 x 480 canvas.
 void PaintPreview(const MultiviewerModel& model, QPainter& painter);
+// Fill of a strip for a label colour code 0..15; nothing for a higher code.
+std::optional<PreviewRgb> preview_colour_of_code(uint8_t code);
 // Repaints the preview control of the multiviewer page now shown (if any).
 void refresh_mv_preview();
