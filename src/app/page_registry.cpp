@@ -1,5 +1,7 @@
 #include "app/page_registry.h"
 
+#include "pages/multiviewer/mv_page.h"
+
 PageKind page_kind_for_type(uint8_t type, int32_t mode) {
   if (mode != 0 && mode != 1) return PageKind::None;
   switch (type) {
@@ -22,10 +24,11 @@ PageKind page_kind_for_type(uint8_t type, int32_t mode) {
 PageFrame* create_device_page(PageKind kind, QWidget* parent) {
   // Each device page registers here as it is built.
   switch (kind) {
+    case PageKind::Multiviewer:
+      return new CClass_16view_dlg(parent);
     case PageKind::None:
     case PageKind::Rk5502:
     case PageKind::Matrix:
-    case PageKind::Multiviewer:
     case PageKind::Tm3306:
     case PageKind::Switcher:
       break;
