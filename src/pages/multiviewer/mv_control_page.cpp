@@ -15,6 +15,7 @@ using C = CClass_16view_control;
 constexpr int kSubPageBitmap = 194;
 const QRect kGroupRect(5, 5, 480, 410);
 const QSize kModeButtonSize(80, 57);
+const QColor kDisabledText(128, 128, 128);
 
 // Mode button k (1..7): position, normal and pressed pictures.
 struct ModeButtonSpec {
@@ -116,6 +117,16 @@ CClass_16view_control::CClass_16view_control(QWidget* shell)
     b->setup_skin(mode_bitmap(k, false));
     m_mode_buttons[k - 1] = b;
   }
+
+  // Lists and labels of windows outside the mode are shown greyed.
+  for (int i = 0; i < kMvWindowCount; ++i)
+    for (int id : {IDC_CTL_LABEL_1 + i, IDC_CTL_SOURCE_1 + i}) {
+      QWidget* w = control(id);
+      QPalette pal = w->palette();
+      for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        pal.setColor(QPalette::Disabled, role, kDisabledText);
+      w->setPalette(pal);
+    }
 
   if (m_p_main) {
     QueryDeviceState();
