@@ -1,5 +1,6 @@
 #include "app/page_registry.h"
 
+#include "pages/matrix/matrix_page.h"
 #include "pages/multiviewer/mv_page.h"
 
 PageKind page_kind_for_type(uint8_t type, int32_t mode) {
@@ -24,11 +25,12 @@ PageKind page_kind_for_type(uint8_t type, int32_t mode) {
 PageFrame* create_device_page(PageKind kind, QWidget* parent) {
   // Each device page registers here as it is built.
   switch (kind) {
+    case PageKind::Matrix:
+      return new CClass_matrix_control(parent);
     case PageKind::Multiviewer:
       return new CClass_16view_dlg(parent);
     case PageKind::None:
     case PageKind::Rk5502:
-    case PageKind::Matrix:
     case PageKind::Tm3306:
     case PageKind::Switcher:
       break;
