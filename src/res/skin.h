@@ -18,6 +18,10 @@ bool skin_has(int id);
 // Every bitmap id the skin draws, ascending.
 std::vector<int> skin_bitmap_ids();
 
+// Forgets every drawn or loaded image, so the next request draws afresh
+// (and looks at KELVARO_SKIN_DIR again).
+void skin_reload();
+
 // Icons 128 (application), 211 (not connected), 212 (connected).
 QIcon skin_icon(int id);
 QImage skin_icon_image(int id, int size = 32);
