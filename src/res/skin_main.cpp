@@ -44,14 +44,9 @@ void draw_main_window(QPainter& p, QSize s, int) {
   p.drawLine(0, 692, s.width(), 692);
 }
 
-// 187: device page backdrop (multiviewer, rk5502, tm3306), 1280 x 585.
-void draw_page(QPainter& p, QSize s, int) {
-  backdrop(p, s, kPageTop, kPageBottom);
-  p.setPen(QColor(64, 68, 74));
-  p.drawLine(12, 104, s.width() - 12, 104);
-  p.setPen(QColor(22, 23, 26));
-  p.drawLine(12, 105, s.width() - 12, 105);
-}
+// 187: device page backdrop (multiviewer, rk5502, tm3306), 1280 x 585: plain
+// dark grey, as the pages place their own panels on it.
+void draw_page(QPainter& p, QSize s, int) { backdrop(p, s, kPageTop, kPageBottom); }
 
 // 229: the matrix page, 1280 x 585, with the INPUT panel around the input
 // keys (80 + 68 i, 180, 60 x 65) and the OUTPUT panel around the output keys
