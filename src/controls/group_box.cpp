@@ -9,11 +9,26 @@ CMyGroupBox::CMyGroupBox(const QString& caption, QWidget* parent) : QGroupBox(ca
 
 CMyGroupBox::~CMyGroupBox() = default;
 
+QRect CMyGroupBox::caption_strip(const QString& caption) {
+  if (caption.isEmpty()) return {};
+  // Measured with the painter's font before the control's own is chosen, as
+  // the strip under the caption's start is sized from that measure. A
+  // caption of 35 pixels or less leaves no strip at all (never a reversed
+  // copy).
+  const QFontMetrics plain(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
+  const int cx = plain.horizontalAdvance(caption);
+  const int cy = plain.height();
+  if (cx <= 35 || cy <= 0) return {};
+  return QRect(10, 0, cx - 35, cy);
+}
+
 void CMyGroupBox::capture_background() {
   if (!m_background.isNull()) return;
   QWidget* parent = parentWidget();
   if (!parent || size().isEmpty()) return;
-  QPixmap copy(size());
+  const qreal ratio = devicePixelRatioF();
+  QPixmap copy(size() * ratio);
+  copy.setDevicePixelRatio(ratio);
   copy.fill(Qt::transparent);
   m_capturing = true;
   parent->render(&copy, QPoint(0, 0), QRegion(geometry()),
@@ -36,15 +51,14 @@ void CMyGroupBox::paintEvent(QPaintEvent*) {
   // 12 x 12 corner ellipses.
   if (R - 11 > 0 && B - 17 > 0) painter.drawRoundedRect(QRect(2, 8, R - 11, B - 17), 6, 6);
   if (caption.isEmpty()) return;
-  // Measured with the painter's font before the control's own is chosen,
-  // as the strip under the caption's start is sized from that measure.
-  const QFontMetrics plain(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
-  const int cx = plain.horizontalAdvance(caption);
-  const int cy = plain.height();
-  // Erase the frame's top edge under the start of the caption with the
-  // skin. A caption of 35 pixels or less leaves no strip to copy.
-  if (cx > 35 && !m_background.isNull())
-    painter.drawPixmap(QRect(10, 0, cx - 35, cy), m_background, QRect(10, 0, cx - 35, cy));
+  // Erase the frame's top edge under the start of the caption with the skin.
+  const QRect strip = caption_strip(caption);
+  if (!strip.isEmpty() && !m_background.isNull()) {
+    // The source rectangle is in the copy's own (device) pixels.
+    const qreal r = m_background.devicePixelRatio();
+    painter.drawPixmap(QRectF(strip), m_background,
+                       QRectF(strip.x() * r, strip.y() * r, strip.width() * r, strip.height() * r));
+  }
   painter.setFont(font());
   painter.setPen(QColor::fromRgb(kCaptionColour));
   painter.drawText(QRect(10, 0, R - 10, B), Qt::AlignLeft | Qt::AlignTop, caption);

@@ -17,6 +17,11 @@ class CMyGroupBox : public QGroupBox {
   // Where the background was captured, in the parent's coordinates.
   QRect captured_rect() const { return m_captured_rect; }
 
+  // The part of the captured background copied back under the caption's
+  // start: (10, 0), caption width - 35 wide, caption height high; empty when
+  // there is nothing to copy.
+  static QRect caption_strip(const QString& caption);
+
   static constexpr QRgb kFrameColour = 0xFFA8A8A8;    // RGB(168, 168, 168)
   static constexpr QRgb kCaptionColour = 0xFF808080;  // RGB(128, 128, 128)
 

@@ -9,7 +9,9 @@
 #include "res/skin.h"
 
 namespace {
-// Pure black is the transparent colour of every skin bitmap.
+// Pure black is the transparent colour of every skin bitmap. Other pixels
+// keep their own alpha, so a replacement PNG with real transparency still
+// shows the page where it is transparent instead of an opaque colour.
 QImage with_black_transparent(const QImage& source) {
   if (source.isNull()) return {};
   QImage out = source.convertToFormat(QImage::Format_ARGB32);
@@ -17,7 +19,6 @@ QImage with_black_transparent(const QImage& source) {
     auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
     for (int x = 0; x < out.width(); ++x)
       if ((line[x] & 0x00FFFFFF) == 0) line[x] = 0;
-      else line[x] |= 0xFF000000;
   }
   return out;
 }
@@ -87,15 +88,15 @@ void CSkinButton::set_check(int state) {
 
 int CSkinButton::get_check() const { return m_checkbox_mode && isChecked() ? 1 : 0; }
 
-bool CSkinButton::is_pressed_state() const {
-  return isDown() || (m_checkbox_mode && isChecked());
-}
+bool CSkinButton::is_pressed_state() const { return isDown() || (m_checkbox_mode && isChecked()); }
 
 void CSkinButton::capture_background() {
   QWidget* parent = parentWidget();
   if (!parent || size().isEmpty()) return;
   // Only the parent's own drawing (its skin), never the children on it.
-  QPixmap copy(size());
+  const qreal ratio = devicePixelRatioF();
+  QPixmap copy(size() * ratio);
+  copy.setDevicePixelRatio(ratio);
   copy.fill(Qt::transparent);
   m_capturing = true;
   parent->render(&copy, QPoint(0, 0), QRegion(geometry()),
@@ -252,8 +253,8 @@ void CSkinButton::changeEvent(QEvent* event) {
         if (hasFocus()) {
           // The keyboard focus moves on to the next control, else the parent.
           QWidget* next = nextInFocusChain();
-          while (next && next != this && !(next->isEnabled() && next->isVisible() &&
-                                           (next->focusPolicy() & Qt::TabFocus)))
+          while (next && next != this &&
+                 !(next->isEnabled() && next->isVisible() && (next->focusPolicy() & Qt::TabFocus)))
             next = next->nextInFocusChain();
           if (next && next != this)
             next->setFocus(Qt::TabFocusReason);
@@ -280,6 +281,12 @@ void CSkinButton::moveEvent(QMoveEvent* event) {
   // The copy belongs to the old place.
   m_background = QPixmap();
   QPushButton::moveEvent(event);
+}
+
+void CSkinButton::resizeEvent(QResizeEvent* event) {
+  // A copy of another size would leave part of the button unpainted.
+  m_background = QPixmap();
+  QPushButton::resizeEvent(event);
 }
 
 // ---------------------------------------------------------------- shading
@@ -333,7 +340,8 @@ void CShadeButton::set_shade(uint32_t seed) {
   std::mt19937 noise(seed ? seed : std::random_device{}());
   std::uniform_int_distribution<int> r(0, 16);
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) m_normal.set_pixel_from_bottom(x, y, shade_value(x, y, w, h, r(noise)));
+    for (int x = 0; x < w; ++x)
+      m_normal.set_pixel_from_bottom(x, y, shade_value(x, y, w, h, r(noise)));
   m_normal_down = m_normal;
   m_hover = m_normal;
   const QColor highlight = pal.color(QPalette::Highlight);

@@ -52,6 +52,7 @@ class CSkinButton : public QPushButton {
   bool mouse_on_button() const { return m_mouse_on; }
   bool draws_transparent() const { return m_transparent; }
   bool draws_border() const { return m_border; }
+  bool has_captured_background() const { return !m_background.isNull(); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -62,6 +63,7 @@ class CSkinButton : public QPushButton {
   void focusOutEvent(QFocusEvent* event) override;
   void changeEvent(QEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
   // Background of a non-transparent button; the shaded button draws its own.
   virtual void draw_background(QPainter& painter, bool pressed, bool focused);
@@ -72,10 +74,10 @@ class CSkinButton : public QPushButton {
   void capture_background();
   QImage disabled_image() const;
 
-  QImage m_image;           // as loaded
-  QImage m_masked;          // with pure black made transparent
+  QImage m_image;   // as loaded
+  QImage m_masked;  // with pure black made transparent
   int m_bitmap_id = 0;
-  QPixmap m_background;     // parent's pixels under the button
+  QPixmap m_background;  // parent's pixels under the button
   bool m_capturing = false;
   bool m_flat = true;
   bool m_border = true;

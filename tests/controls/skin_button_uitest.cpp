@@ -1,209 +1,392 @@
-// Skinned buttons drawn for real under the offscreen platform.
-#include "controls/skin_button.h"
-
 #include <gtest/gtest.h>
 
-#include <QPainter>
+#include <QMouseEvent>
 #include <QSignalSpy>
-#include <QTest>
+#include <memory>
+
+#include "controls/pattern_parent.h"
+#include "controls/skin_button.h"
+#include "res/skin.h"
 
 namespace {
-const QColor kSkin(10, 200, 30);
 
-// A parent whose own drawing is one known colour, like a page's skin.
-class SkinnedParent : public QWidget {
- public:
-  SkinnedParent() { resize(200, 120); }
+// 20 x 10: left half pure black (transparent), right half RGB(1, 0, 0).
+QImage half_black_image() {
+  QImage image(20, 10, QImage::Format_RGB32);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 20; ++x) image.setPixel(x, y, x < 10 ? qRgb(0, 0, 0) : qRgb(1, 0, 0));
+  return image;
+}
 
- protected:
-  void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), kSkin); }
+QImage solid_image(QSize size, QRgb colour) {
+  QImage image(size, QImage::Format_RGB32);
+  image.fill(colour);
+  return image;
+}
+
+struct ButtonPage {
+  std::unique_ptr<PatternParent> page = std::make_unique<PatternParent>();
+  CSkinButton* button = nullptr;
+  CSkinButton* other = nullptr;
+
+  // A skin button at (50, 60), 40 x 30, and a second one further right.
+  explicit ButtonPage(CSkinButton* b = nullptr) {
+    button = b ? b : new CSkinButton;
+    button->setParent(page.get());
+    button->setGeometry(50, 60, 40, 30);
+    other = new CSkinButton(page.get());
+    other->setGeometry(150, 60, 40, 30);
+    other->set_image(solid_image({10, 10}, qRgb(0, 200, 0)));
+  }
+  QImage shot() const { return button->grab().toImage(); }
+  QWindow* window() const { return page->windowHandle(); }
+  QPoint centre_of(QWidget* w) const { return w->geometry().center(); }
 };
 
-// Left half pure black (transparent), right half RGB(1, 0, 0).
-QImage half_black_image(int w, int h) {
-  QImage img(w, h, QImage::Format_RGB32);
-  img.fill(QColor(1, 0, 0));
-  QPainter(&img).fillRect(0, 0, w / 2, h, QColor(0, 0, 0));
-  return img;
+// Skin button background colours that tell hovering from not hovering.
+void make_opaque_colours(CSkinButton* b) {
+  b->set_color(CSkinButton::BackgroundOut, QColor(0, 0, 255));
+  b->set_color(CSkinButton::BackgroundFocus, QColor(0, 0, 255));
+  b->set_color(CSkinButton::BackgroundIn, QColor(255, 0, 0));
+  b->draw_border(false);
 }
 
-QImage solid(int w, int h, QColor c) {
-  QImage img(w, h, QImage::Format_RGB32);
-  img.fill(c);
-  return img;
+// Qt ignores a move to where the pointer already is (an earlier test may
+// have left it there), so the pointer always arrives from another point.
+void move_onto(QWindow* window, QPoint at) {
+  QTest::mouseMove(window, QPoint(1, 1));
+  QTest::mouseMove(window, at);
+  QApplication::processEvents();
 }
 
-class SkinButtonTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    parent_.show();
-    button_ = new CSkinButton(&parent_);
-    button_->setGeometry(20, 20, 40, 30);
-    button_->set_image(half_black_image(40, 30));
-    button_->draw_transparent();
-    button_->draw_border(false);
-    button_->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent_));
-  }
-  QImage shot() { return button_->grab().toImage(); }
-  void move_over(Qt::MouseButtons held) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(10, 10), button_->mapToGlobal(QPointF(10, 10)),
-                     Qt::NoButton, held, Qt::NoModifier);
-    QApplication::sendEvent(button_, &move);
-  }
-  SkinnedParent parent_;
-  CSkinButton* button_ = nullptr;
-};
-
-TEST_F(SkinButtonTest, PureBlackShowsTheParentsSkinAndNearBlackIsDrawn) {
-  const QImage img = shot();
-  EXPECT_EQ(img.pixelColor(5, 15), kSkin);
-  EXPECT_EQ(img.pixelColor(15, 5), kSkin);
-  EXPECT_EQ(img.pixelColor(25, 15), QColor(1, 0, 0));
-  EXPECT_EQ(img.pixelColor(35, 25), QColor(1, 0, 0));
+void send_mouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+                Qt::MouseButtons buttons) {
+  QMouseEvent event(type, QPointF(pos), QPointF(w->mapToGlobal(pos)), button, buttons,
+                    Qt::NoModifier);
+  QApplication::sendEvent(w, &event);
 }
 
-TEST_F(SkinButtonTest, WithoutCaptionTheImageIsCentred) {
-  button_->set_image(solid(10, 10, QColor(200, 0, 0)));
-  const QImage img = shot();
-  EXPECT_EQ(img.pixelColor(15, 10), QColor(200, 0, 0));
-  EXPECT_EQ(img.pixelColor(24, 19), QColor(200, 0, 0));
-  EXPECT_EQ(img.pixelColor(14, 10), kSkin);
-  EXPECT_EQ(img.pixelColor(25, 10), kSkin);
-}
-
-TEST_F(SkinButtonTest, DisabledDrawsGreyedAndIgnoresHover) {
-  button_->setEnabled(false);
-  const QImage img = shot();
-  EXPECT_NE(img.pixelColor(30, 15), QColor(1, 0, 0)) << "greyed, not the image itself";
-  EXPECT_EQ(img.pixelColor(5, 15), kSkin) << "transparent parts stay transparent";
-  move_over(Qt::NoButton);
-  EXPECT_FALSE(button_->mouse_on_button());
-}
-
-TEST_F(SkinButtonTest, HoverWithTheLeftButtonHeldElsewhereDoesNotHighlight) {
-  move_over(Qt::LeftButton);
-  EXPECT_FALSE(button_->mouse_on_button());
-  move_over(Qt::NoButton);
-  EXPECT_TRUE(button_->mouse_on_button());
-  // Once lit, moving with the button held keeps tracking.
-  move_over(Qt::LeftButton);
-  EXPECT_TRUE(button_->mouse_on_button());
-  QEvent leave(QEvent::Leave);
-  QApplication::sendEvent(button_, &leave);
-  EXPECT_FALSE(button_->mouse_on_button());
-}
-
-TEST_F(SkinButtonTest, ADoubleClickGivesTwoCommands) {
-  QSignalSpy clicks(button_, &QAbstractButton::clicked);
-  const QPointF at(10, 10);
-  const QPointF global = button_->mapToGlobal(at);
-  const struct {
-    QEvent::Type type;
-    Qt::MouseButtons held;
-  } sequence[] = {{QEvent::MouseButtonPress, Qt::LeftButton},
-                  {QEvent::MouseButtonRelease, Qt::NoButton},
-                  {QEvent::MouseButtonDblClick, Qt::LeftButton},
-                  {QEvent::MouseButtonRelease, Qt::NoButton}};
-  for (const auto& step : sequence) {
-    QMouseEvent e(step.type, at, global, Qt::LeftButton, step.held, Qt::NoModifier);
-    QApplication::sendEvent(button_, &e);
-  }
-  EXPECT_EQ(clicks.count(), 2);
-  EXPECT_TRUE(button_->hasFocus() || QApplication::focusWidget() == nullptr);
-}
-
-TEST_F(SkinButtonTest, SwappingTheBitmapWhileHoveredShowsTheNewImage) {
-  move_over(Qt::NoButton);
-  ASSERT_TRUE(button_->mouse_on_button());
-  button_->set_image(solid(40, 30, QColor(0, 0, 250)));
-  EXPECT_EQ(shot().pixelColor(5, 15), QColor(0, 0, 250));
-}
-
-TEST_F(SkinButtonTest, PressedImageMovesOnePixel) {
-  button_->set_image(solid(10, 10, QColor(200, 0, 0)));
-  button_->setDown(true);
-  const QImage img = shot();
-  EXPECT_EQ(img.pixelColor(15, 10), kSkin);
-  EXPECT_EQ(img.pixelColor(16, 11), QColor(200, 0, 0));
-  EXPECT_EQ(img.pixelColor(25, 20), QColor(200, 0, 0));
-}
-
-TEST_F(SkinButtonTest, CheckBoxModeTogglesOnClick) {
-  button_->set_checkbox_mode(true);
-  button_->set_check(2);
-  EXPECT_EQ(button_->get_check(), 1);
-  QTest::mouseClick(button_, Qt::LeftButton);
-  EXPECT_EQ(button_->get_check(), 0);
-  button_->set_check(7);
-  EXPECT_EQ(button_->get_check(), 0);
-}
-
-TEST(SkinButtonColours, BackgroundAndTextFollowTheSixColours) {
-  SkinnedParent parent;
-  parent.show();
-  CSkinButton b(&parent);
-  b.setGeometry(0, 0, 60, 30);
-  b.set_color(CSkinButton::BackgroundOut, QColor(64, 64, 64));
-  b.set_color(CSkinButton::TextOut, QColor(60, 180, 255));
-  b.set_color(CSkinButton::BackgroundIn, QColor(90, 90, 90));
-  b.draw_border(false);
-  b.show();
-  EXPECT_EQ(b.grab().toImage().pixelColor(2, 2), QColor(64, 64, 64));
-  b.setDown(true);
-  EXPECT_EQ(b.grab().toImage().pixelColor(2, 2), QColor(90, 90, 90));
-}
-
-TEST(ShadeButton, PaletteRules) {
-  const QColor shadow(100, 0, 0), face(0, 100, 0), highlight(0, 0, 200);
-  const auto pal = CShadeButton::shade_palette(shadow, face, highlight);
-  EXPECT_EQ(pal[0], qRgb(100, 0, 0));
-  EXPECT_EQ(pal[64], qRgb(50, 50, 0));
-  // Entry 128 belongs to the second ramp: one step from the face.
-  EXPECT_EQ(pal[128], qRgb(0, 100 * 127 / 128, 200 / 128));
-  EXPECT_EQ(pal[255], qRgb(0, 0, 200));
-  EXPECT_EQ(CShadeButton::tint(qRgb(100, 0, 200), QColor(55, 255, 55), 5),
-            qRgb((5 * 55 + 95 * 100) / 100, (5 * 255) / 100, (5 * 55 + 95 * 200) / 100));
-}
-
-TEST(ShadeButton, PixelsAreLightTopLeftAndDarkBottomRight) {
-  const int w = 50, h = 20;
-  EXPECT_EQ(CShadeButton::shade_value(0, 0, w, h, 0), 119);
-  EXPECT_EQ(CShadeButton::shade_value(w - 1, 0, w, h, 0), 119 / w);
-  EXPECT_EQ(CShadeButton::shade_value(0, h - 1, w, h, 16), (119 + 119 * (h - 1) / h + 16) % 256);
-  SkinnedParent parent;
-  CShadeButton b(&parent);
-  b.setGeometry(0, 0, w, h);
-  b.set_shade(1234);
-  ASSERT_TRUE(b.has_shade());
-  const CDib8& dib = b.normal_dib();
-  ASSERT_EQ(dib.width(), w);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      const int base = CShadeButton::shade_value(x, y, w, h, 0);
-      const int v = dib.pixel_from_bottom(x, y);
-      ASSERT_GE(v, base);
-      ASSERT_LE(v, base + 16);
-    }
-  EXPECT_GT(dib.pixel(0, 0), dib.pixel(w - 1, h - 1)) << "top-left lighter than bottom-right";
-  // The hover bitmap is the same picture with a palette tinted towards the highlight.
-  EXPECT_EQ(b.hover_dib().bits(), dib.bits());
-  EXPECT_NE(b.hover_dib().palette_entry(10), dib.palette_entry(10));
-}
-
-TEST(Dib8, StrideAndBottomUpRows) {
-  EXPECT_EQ(CDib8::stride_for(1), 4);
-  EXPECT_EQ(CDib8::stride_for(4), 4);
-  EXPECT_EQ(CDib8::stride_for(5), 8);
-  EXPECT_EQ(CDib8::stride_for(138), 140);
-  CDib8 dib(5, 3);
-  EXPECT_EQ(dib.bits().size(), 24u);
-  dib.set_pixel_from_bottom(1, 0, 7);  // bottom row
-  EXPECT_EQ(dib.pixel(1, 2), 7);
-  EXPECT_EQ(dib.bits()[1], 7);
-  dib.set_palette_entry(7, qRgb(1, 2, 3));
-  EXPECT_EQ(dib.image().pixel(1, 2), qRgb(1, 2, 3));
-  dib.set_pixel_from_bottom(9, 9, 1);  // outside: ignored
-  EXPECT_EQ(dib.pixel_from_bottom(9, 9), 0);
-}
 }  // namespace
+
+TEST(SkinButton, PureBlackShowsTheParentsSkinAndNearBlackIsDrawn) {
+  ButtonPage p;
+  p.button->set_image(half_black_image());
+  p.button->draw_transparent();
+  p.button->draw_border(false);
+  ASSERT_TRUE(show_and_settle(p.page.get()));
+
+  const QImage shot = p.shot();
+  // Centred: image at (10, 10) inside the 40 x 30 button.
+  for (int y = 10; y < 20; ++y) {
+    for (int x = 10; x < 20; ++x)
+      ASSERT_EQ(rgb_at(shot, x, y), p.page->skin_at(50 + x, 60 + y)) << x << "," << y;
+    for (int x = 20; x < 30; ++x) ASSERT_EQ(rgb_at(shot, x, y), qRgb(1, 0, 0)) << x << "," << y;
+  }
+  // Outside the image the button is all skin too, at the right place.
+  EXPECT_EQ(rgb_at(shot, 0, 0), p.page->skin_at(50, 60));
+  EXPECT_EQ(rgb_at(shot, 39, 29), p.page->skin_at(89, 89));
+  EXPECT_TRUE(p.button->has_captured_background());
+}
+
+TEST(SkinButton, CapturedSkinIsKeptUntilDiscarded) {
+  ButtonPage p;
+  p.button->setup_skin(-12345);  // no such bitmap: nothing but the skin shows
+  EXPECT_TRUE(p.button->image().isNull());
+  EXPECT_TRUE(p.button->draws_transparent());
+  EXPECT_FALSE(p.button->draws_border());
+  ASSERT_TRUE(show_and_settle(p.page.get()));
+  EXPECT_EQ(rgb_at(p.shot(), 5, 5), PatternParent::skin_at(55, 65, 0));
+
+  p.page->set_shift(128);
+  QApplication::processEvents();
+  EXPECT_EQ(rgb_at(p.shot(), 5, 5), PatternParent::skin_at(55, 65, 0)) << "copy kept";
+
+  p.button->discard_background();
+  EXPECT_FALSE(p.button->has_captured_background());
+  EXPECT_EQ(rgb_at(p.shot(), 5, 5), PatternParent::skin_at(55, 65, 128)) << "taken again";
+
+  // A move takes the skin of the new place.
+  p.button->move(70, 80);
+  QApplication::processEvents();
+  EXPECT_EQ(rgb_at(p.shot(), 5, 5), PatternParent::skin_at(75, 85, 128));
+}
+
+TEST(SkinButton, ImagePlacementCaptionAndPressedOffset) {
+  ButtonPage p;
+  p.button->set_image(solid_image({6, 4}, qRgb(250, 10, 10)));
+  make_opaque_colours(p.button);
+  ASSERT_TRUE(show_and_settle(p.page.get()));
+  // No caption: centred, (40 - 6) / 2 = 17, (30 - 4) / 2 = 13.
+  QImage shot = p.shot();
+  EXPECT_EQ(rgb_at(shot, 17, 13), qRgb(250, 10, 10));
+  EXPECT_EQ(rgb_at(shot, 16, 13), qRgb(0, 0, 255));
+  EXPECT_EQ(rgb_at(shot, 22, 16), qRgb(250, 10, 10));
+  EXPECT_EQ(rgb_at(shot, 23, 16), qRgb(0, 0, 255));
+
+  // Pressed: one pixel right and down.
+  p.button->setDown(true);
+  shot = p.shot();
+  EXPECT_EQ(rgb_at(shot, 17, 13), qRgb(255, 0, 0)) << "background-in while pressed";
+  EXPECT_EQ(rgb_at(shot, 18, 14), qRgb(250, 10, 10));
+  EXPECT_EQ(rgb_at(shot, 23, 17), qRgb(250, 10, 10));
+  p.button->setDown(false);
+
+  // With a caption the image sits 3 pixels from the left edge.
+  p.button->setText("OK");
+  shot = p.shot();
+  EXPECT_EQ(rgb_at(shot, 3, 13), qRgb(250, 10, 10));
+  EXPECT_EQ(rgb_at(shot, 2, 13), qRgb(0, 0, 255));
+  EXPECT_EQ(rgb_at(shot, 8, 16), qRgb(250, 10, 10));
+}
+
+TEST(SkinButton, CheckBoxModeTogglesAndDrawsCheckedWithoutOffset) {
+  ButtonPage p;
+  p.button->set_image(solid_image({6, 4}, qRgb(250, 10, 10)));
+  make_opaque_colours(p.button);
+  p.button->set_checkbox_mode(true);
+  ASSERT_TRUE(show_and_settle(p.page.get()));
+  QSignalSpy clicks(p.button, &QAbstractButton::clicked);
+
+  EXPECT_EQ(p.button->get_check(), 0);
+  QTest::mouseClick(p.button, Qt::LeftButton);
+  EXPECT_EQ(p.button->get_check(), 1);
+  EXPECT_TRUE(p.button->hasFocus() || !p.page->isActiveWindow());
+  QTest::mouseClick(p.button, Qt::LeftButton);
+  EXPECT_EQ(p.button->get_check(), 0);
+  EXPECT_EQ(clicks.count(), 2) << "each click is still a command";
+
+  p.button->set_check(2);
+  EXPECT_EQ(p.button->get_check(), 1);
+  const QImage shot = p.shot();
+  EXPECT_EQ(rgb_at(shot, 17, 13), qRgb(250, 10, 10)) << "checked image is not offset";
+  EXPECT_EQ(rgb_at(shot, 0, 0), qRgb(255, 0, 0)) << "checked draws as pressed";
+  p.button->set_check(7);
+  EXPECT_EQ(p.button->get_check(), 0);
+
+  // A plain button has no check state.
+  p.other->set_check(1);
+  EXPECT_EQ(p.other->get_check(), 0);
+}
+
+TEST(SkinButton, HoverHighlightsAndSetBitmapWhileHoveredRepaints) {
+  ButtonPage p;
+  make_opaque_colours(p.button);
+  p.button->set_image(solid_image({6, 4}, qRgb(250, 10, 10)));
+  ASSERT_TRUE(show_and_settle(p.page.get()));
+  EXPECT_EQ(rgb_at(p.shot(), 0, 0), qRgb(0, 0, 255));
+
+  move_onto(p.window(), p.centre_of(p.button));
+  ASSERT_TRUE(p.button->mouse_on_button());
+  EXPECT_EQ(rgb_at(p.shot(), 0, 0), qRgb(255, 0, 0));
+
+  // A new image while hovered: shown at once, hover kept.
+  p.button->set_image(solid_image({6, 4}, qRgb(10, 250, 10)));
+  const QImage shot = p.shot();
+  EXPECT_EQ(rgb_at(shot, 17, 13), qRgb(10, 250, 10));
+  EXPECT_EQ(rgb_at(shot, 0, 0), qRgb(255, 0, 0));
+  EXPECT_TRUE(p.button->mouse_on_button());
+
+  QTest::mouseMove(p.window(), QPoint(5, 5));
+  QApplication::processEvents();
+  EXPECT_FALSE(p.button->mouse_on_button());
+  EXPECT_EQ(rgb_at(p.shot(), 0, 0), qRgb(0, 0, 255));
+}
+
+TEST(SkinButton, SetBitmapShowsTheSkinsImageOfThatId) {
+  int id = 0;
+  for (int candidate : skin_bitmap_ids())
+    if (!skin_image(candidate).isNull() && skin_image(candidate).width() <= 200 &&
+        skin_image(candidate).height() <= 120) {
+      id = candidate;
+      break;
+    }
+  ASSERT_NE(id, 0) << "the skin has bitmaps";
+  const QImage& face = skin_image(id);
+  ButtonPage p;
+  p.button->setup_skin(id);
+  p.button->resize(face.size());
+  EXPECT_EQ(p.button->bitmap_id(), id);
+  ASSERT_TRUE(show_and_settle(p.page.get()));
+  const QImage shot = p.shot();
+  int compared = 0;
+  for (int y = 0; y < face.height(); y += 3)
+    for (int x = 0; x < face.width(); x += 3) {
+      const QRgb want = face.pixel(x, y);
+      if ((want & 0xFFFFFF) == 0 || qAlpha(want) != 255) continue;
+      ASSERT_EQ(rgb_at(shot, x, y), want | 0xFF000000) << x << "," << y;
+      ++compared;
+    }
+  EXPECT_GT(compared, 0);
+}
+
+TEST(SkinButton, LeftButtonHeldFromElsewhereDoesNotHighlight) {
+  ButtonPage p;
+  make_opaque_colours(p.button);
+  ASSERT_TRUE(show_and_settle(p.page.get()));
+
+  // Pressed on the other button, dragged over this one.
+  QTest::mousePress(p.window(), Qt::LeftButton, {}, p.centre_of(p.other));
+  move_onto(p.window(), p.centre_of(p.button));
+  EXPECT_FALSE(p.button->mouse_on_button());
+  EXPECT_EQ(rgb_at(p.shot(), 0, 0), qRgb(0, 0, 255));
+  QTest::mouseRelease(p.window(), Qt::LeftButton, {}, p.centre_of(p.button));
+
+  // The same when the move reaches the button itself with the button held.
+  QTest::mouseMove(p.window(), QPoint(5, 5));
+  QApplication::processEvents();
+  send_mouse(p.button, QEvent::MouseMove, QPoint(10, 10), Qt::NoButton, Qt::LeftButton);
+  EXPECT_FALSE(p.button->mouse_on_button());
+  send_mouse(p.button, QEvent::MouseMove, QPoint(10, 10), Qt::NoButton, Qt::NoButton);
+  EXPECT_TRUE(p.button->mouse_on_button());
+  // Once on the button, a held button keeps tracking: leaving the area clears it.
+  send_mouse(p.button, QEvent::MouseMove, QPoint(100, 10), Qt::NoButton, Qt::LeftButton);
+  EXPECT_FALSE(p.button->mouse_on_button());
+}
+
+TEST(SkinButton, DisabledIsGreyedIgnoresHoverAndPassesTheFocusOn) {
+  // A dark red block on pure black.
+  QImage face(12, 8, QImage::Format_RGB32);
+  face.fill(qRgb(0, 0, 0));
+  for (int y = 2; y < 6; ++y)
+    for (int x = 2; x < 10; ++x) face.setPixel(x, y, qRgb(120, 0, 0));
+  ButtonPage p;
+  p.button->set_image(face);
+  p.button->draw_transparent();
+  p.button->draw_border(false);
+  ASSERT_TRUE(show_and_settle(p.page.get()));
+  p.page->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(p.page.get()));
+  p.button->setFocus();
+  ASSERT_TRUE(p.button->hasFocus());
+
+  move_onto(p.window(), p.centre_of(p.button));
+  ASSERT_TRUE(p.button->mouse_on_button());
+  p.button->setEnabled(false);
+  EXPECT_FALSE(p.button->mouse_on_button()) << "disabling clears the hover";
+  EXPECT_TRUE(p.other->hasFocus()) << "focus moves to the next control";
+
+  // Image at (14, 11): the block is drawn in the shadow colour, never in red;
+  // the transparent surround still shows the skin.
+  const QColor shadow = p.button->palette().color(QPalette::Dark);
+  const QImage shot = p.shot();
+  int red = 0, shadowed = 0;
+  for (int y = 11; y < 19; ++y)
+    for (int x = 14; x < 26; ++x) {
+      const QRgb c = rgb_at(shot, x, y);
+      if (c == qRgb(120, 0, 0)) ++red;
+      if (c == (shadow.rgb() | 0xFF000000)) ++shadowed;
+    }
+  EXPECT_EQ(red, 0);
+  EXPECT_GE(shadowed, 4 * 8 - 8) << "the block's shape is drawn greyed";
+  EXPECT_EQ(rgb_at(shot, 14, 11), p.page->skin_at(64, 71));
+
+  // Moving over a disabled button changes nothing.
+  QTest::mouseMove(p.window(), QPoint(5, 5));
+  move_onto(p.window(), p.centre_of(p.button));
+  EXPECT_FALSE(p.button->mouse_on_button());
+  send_mouse(p.button, QEvent::MouseMove, QPoint(10, 10), Qt::NoButton, Qt::NoButton);
+  EXPECT_FALSE(p.button->mouse_on_button());
+}
+
+TEST(SkinButton, TwoFastClicksGiveTwoCommands) {
+  ButtonPage p;
+  ASSERT_TRUE(show_and_settle(p.page.get()));
+  QSignalSpy clicks(p.button, &QAbstractButton::clicked);
+
+  // Through the window system: the second press becomes a double-click.
+  QTest::mouseDClick(p.window(), Qt::LeftButton, {}, p.centre_of(p.button));
+  QApplication::processEvents();
+  EXPECT_EQ(clicks.count(), 2);
+
+  // The double-click event on its own in place of the second press.
+  clicks.clear();
+  const QPoint local(10, 10);
+  send_mouse(p.button, QEvent::MouseButtonPress, local, Qt::LeftButton, Qt::LeftButton);
+  send_mouse(p.button, QEvent::MouseButtonRelease, local, Qt::LeftButton, Qt::NoButton);
+  send_mouse(p.button, QEvent::MouseButtonDblClick, local, Qt::LeftButton, Qt::LeftButton);
+  send_mouse(p.button, QEvent::MouseButtonRelease, local, Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(clicks.count(), 2);
+}
+
+TEST(SkinButton, CaptionColoursFollowHoverAndDisabledDrawsTwice) {
+  ButtonPage p;
+  p.button->resize(80, 30);
+  make_opaque_colours(p.button);
+  p.button->set_color(CSkinButton::TextOut, QColor(255, 255, 0));
+  p.button->set_color(CSkinButton::TextIn, QColor(0, 255, 255));
+  p.button->setText(QStringLiteral("IIII HH"));
+  ASSERT_TRUE(show_and_settle(p.page.get()));
+  auto count = [&](QRgb colour) {
+    const QImage shot = p.shot();
+    int n = 0;
+    for (int y = 0; y < shot.height(); ++y)
+      for (int x = 0; x < shot.width(); ++x) n += rgb_at(shot, x, y) == colour;
+    return n;
+  };
+  EXPECT_GT(count(qRgb(255, 255, 0)), 0);
+  EXPECT_EQ(count(qRgb(0, 255, 255)), 0);
+  move_onto(p.window(), p.centre_of(p.button));
+  EXPECT_EQ(count(qRgb(255, 255, 0)), 0);
+  EXPECT_GT(count(qRgb(0, 255, 255)), 0);
+
+  p.button->setEnabled(false);
+  const QRgb light = p.button->palette().color(QPalette::Light).rgb() | 0xFF000000;
+  const QRgb dark = p.button->palette().color(QPalette::Dark).rgb() | 0xFF000000;
+  EXPECT_GT(count(light), 0);
+  EXPECT_GT(count(dark), 0);
+  EXPECT_EQ(count(qRgb(0, 255, 255)), 0);
+}
+
+TEST(ShadeButton, DrawsItsShadedBitmapsByHoverState) {
+  auto* shade = new CShadeButton;
+  ButtonPage p(shade);
+  shade->set_shade(4242);
+  ASSERT_TRUE(shade->has_shade());
+  const CDib8& normal = shade->normal_dib();
+  const CDib8& hover = shade->hover_dib();
+  ASSERT_EQ(normal.width(), 40);
+  ASSERT_EQ(normal.height(), 30);
+
+  // Palette: the three-colour ramp tinted 5 % towards RGB(55, 255, 55); the
+  // hover palette is that tinted 10 % towards the highlight colour.
+  const QPalette pal = shade->palette();
+  const auto base = CShadeButton::shade_palette(
+      pal.color(QPalette::Dark), pal.color(QPalette::Button), pal.color(QPalette::Light));
+  for (int e : {0, 64, 128, 255}) {
+    const QRgb tinted = CShadeButton::tint(base[e], QColor(55, 255, 55), 5);
+    EXPECT_EQ(normal.palette_entry(e), tinted) << e;
+    EXPECT_EQ(hover.palette_entry(e),
+              CShadeButton::tint(tinted, pal.color(QPalette::Highlight), 10))
+        << e;
+  }
+  // Pixels: the gradient plus noise 0..16, rows counted from the bottom.
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) {
+      const int ramp = 119 * (40 - x) / 40 + 119 * y / 30;
+      const int v = normal.pixel_from_bottom(x, y);
+      ASSERT_GE(v, ramp);
+      ASSERT_LE(v, ramp + 16);
+      ASSERT_EQ(hover.pixel_from_bottom(x, y), v);
+    }
+  // The same seed gives the same bitmap, another seed another one.
+  CShadeButton twin;
+  twin.resize(40, 30);
+  twin.set_shade(4242);
+  EXPECT_EQ(twin.normal_dib().bits(), normal.bits());
+  twin.set_shade(4243);
+  EXPECT_NE(twin.normal_dib().bits(), normal.bits());
+
+  ASSERT_TRUE(show_and_settle(p.page.get()));
+  QImage shot = p.shot();
+  for (QPoint at : {QPoint(0, 0), QPoint(39, 29), QPoint(20, 15)})
+    EXPECT_EQ(rgb_at(shot, at.x(), at.y()), normal.palette_entry(normal.pixel(at.x(), at.y())));
+
+  move_onto(p.window(), p.centre_of(shade));
+  shot = p.shot();
+  EXPECT_EQ(rgb_at(shot, 5, 5), hover.palette_entry(hover.pixel(5, 5)));
+  // Hovered and pressed: the hover bitmap one pixel right and down.
+  shade->setDown(true);
+  shot = p.shot();
+  EXPECT_EQ(rgb_at(shot, 6, 6), hover.palette_entry(hover.pixel(5, 5)));
+  shade->setDown(false);
+}
