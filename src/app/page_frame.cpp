@@ -75,14 +75,34 @@ PageFrame::PageFrame(const DialogTemplate& tpl, int background_bitmap, QWidget* 
   if (!tpl.caption.isEmpty()) setWindowTitle(tpl.caption);
   if (tpl.size.isValid()) resize(tpl.size);
   for (const ControlSpec& spec : tpl.controls) {
-    QWidget* w = create_control(spec);
-    if (!w) continue;
-    w->setObjectName(control_object_name(spec.id));
-    w->setGeometry(spec.rect);
-    if (!spec.visible) w->hide();
-    apply_colours(w, spec.kind);
-    m_controls.insert(spec.id, w);
+    // A virtual call made from here would not reach the page's override.
+    if (spec.kind == ControlKind::Custom) {
+      m_pending_custom.push_back(spec);
+      continue;
+    }
+    if (QWidget* w = create_control(spec)) place_control(w, spec);
   }
+}
+
+void PageFrame::place_control(QWidget* w, const ControlSpec& spec) {
+  w->setObjectName(control_object_name(spec.id));
+  w->setGeometry(spec.rect);
+  if (!spec.visible) w->hide();
+  apply_colours(w, spec.kind);
+  m_controls.insert(spec.id, w);
+}
+
+void PageFrame::build_custom_controls() {
+  if (m_pending_custom.empty()) return;
+  const std::vector<ControlSpec> pending = std::move(m_pending_custom);
+  m_pending_custom.clear();
+  for (const ControlSpec& spec : pending)
+    if (QWidget* w = create_custom_control(spec)) place_control(w, spec);
+}
+
+bool PageFrame::event(QEvent* event) {
+  if (event->type() == QEvent::Polish) build_custom_controls();
+  return QWidget::event(event);
 }
 
 PageFrame::~PageFrame() = default;
@@ -133,7 +153,7 @@ QWidget* PageFrame::create_control(const ControlSpec& spec) {
     case ControlKind::Slider:
       return new QSlider(Qt::Horizontal, this);
     case ControlKind::Custom:
-      return create_custom_control(spec);
+      break;  // built later by build_custom_controls()
   }
   return nullptr;
 }
@@ -153,7 +173,10 @@ void PageFrame::apply_colours(QWidget* w, ControlKind kind) {
   w->setAutoFillBackground(true);
 }
 
-QWidget* PageFrame::control(int id) const { return m_controls.value(id, nullptr); }
+QWidget* PageFrame::control(int id) const {
+  if (!m_pending_custom.empty()) const_cast<PageFrame*>(this)->build_custom_controls();
+  return m_controls.value(id, nullptr);
+}
 CSkinButton* PageFrame::button(int id) const { return qobject_cast<CSkinButton*>(control(id)); }
 QComboBox* PageFrame::combo(int id) const { return qobject_cast<QComboBox*>(control(id)); }
 QLineEdit* PageFrame::edit(int id) const { return qobject_cast<QLineEdit*>(control(id)); }

@@ -67,11 +67,17 @@ class PageFrame : public QWidget {
   void paintEvent(QPaintEvent* event) override;
   // Drawing of a page's own on top of its background.
   virtual void paint_page(QPainter& painter);
-  // Widgets of the kinds the page frame does not build itself.
+  // Widgets of the Custom kind (previews and other owner-drawn areas). Called
+  // once per such control after the page's own constructor has begun, so
+  // overrides take effect: at the first control() request for any id, or at
+  // the latest before the page is first shown.
   virtual QWidget* create_custom_control(const ControlSpec& spec);
+  bool event(QEvent* event) override;
 
  private:
   QWidget* create_control(const ControlSpec& spec);
+  void place_control(QWidget* w, const ControlSpec& spec);
+  void build_custom_controls();
   void apply_colours(QWidget* w, ControlKind kind);
   void run_handler(int id);
 
@@ -80,6 +86,7 @@ class PageFrame : public QWidget {
   ControlColours m_colours;
   QHash<int, QWidget*> m_controls;
   QHash<int, std::function<void()>> m_handlers;
+  std::vector<ControlSpec> m_pending_custom;
   QPixmap m_scaled_background;
   int m_handler_depth = 0;
   bool m_destroy_pending = false;
