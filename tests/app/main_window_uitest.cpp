@@ -8,6 +8,9 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <cstring>
+
+#include "app/page_frame.h"
 
 #include "app/error_box.h"
 #include "controls/skin_button.h"
@@ -142,6 +145,46 @@ TEST_F(MainWindowTest, UnknownSerialDeviceIsAddressedAsTm3306AtIdOne) {
   dlg_->select_device();
   EXPECT_EQ(dlg_->m_device_table[0].dev_type, 0xA3);
   EXPECT_EQ(dlg_->m_device_table[0].dev_id, 0x01);
+}
+
+TEST_F(MainWindowTest, ANewSelectionDestroysTheOldPageFirst) {
+  // Two matrix rows nobody answers for: each page reads the lock in vain.
+  std::strcpy(dlg_->m_device_table[0].ip, "127.0.0.250");
+  dlg_->m_device_table[0].dev_type = 0x81;
+  std::strcpy(dlg_->m_device_table[1].ip, "127.0.0.251");
+  dlg_->m_device_table[1].dev_type = 0x82;
+  dlg_->device_list()->addItems({"A_127.0.0.250", "B_127.0.0.251"});
+  dlg_->m_device_index = 0;
+  dlg_->select_device();
+  QPointer<PageFrame> first = dlg_->m_p_mian_show_dlg;
+  ASSERT_FALSE(first.isNull());
+  EXPECT_EQ(first->geometry(), dlg_->m_rc_page);
+  EXPECT_TRUE(first->isVisible());
+  // The old page is gone before the new one is made: at most one page lives.
+  int pages_while_creating = -1;
+  QObject probe;
+  dlg_->installEventFilter(&probe);
+  emit dlg_->device_list()->activated(1);
+  pages_while_creating = static_cast<int>(dlg_->findChildren<PageFrame*>(
+      QString(), Qt::FindDirectChildrenOnly).size());
+  EXPECT_TRUE(first.isNull());
+  ASSERT_NE(dlg_->m_p_mian_show_dlg, nullptr);
+  EXPECT_EQ(dlg_->m_device_index, 1);
+  EXPECT_EQ(pages_while_creating, 1);
+}
+
+TEST_F(MainWindowTest, NoDeviceFoundItemOpensTheDefaultSerialPage) {
+  dlg_->device_list()->addItem("No Device Found");
+  dlg_->m_eState = 1;
+  dlg_->m_main_com_dev_type = 0;
+  emit dlg_->device_list()->activated(0);
+  ASSERT_NE(dlg_->m_p_mian_show_dlg, nullptr);
+  EXPECT_EQ(dlg_->m_p_mian_show_dlg->dialog_id(), 377) << "the tm3306 page";
+  // In LAN mode the cleared row's type 0 asks for the switcher page, which
+  // this build does not have: no page.
+  dlg_->m_eState = 0;
+  emit dlg_->device_list()->activated(0);
+  EXPECT_EQ(dlg_->m_p_mian_show_dlg, nullptr);
 }
 
 TEST_F(MainWindowTest, GrabShowsTheSkinAndTheVersion) {
