@@ -2,6 +2,8 @@
 
 #include "pages/matrix/matrix_page.h"
 #include "pages/multiviewer/mv_page.h"
+#include "pages/processor/rk5502_page.h"
+#include "pages/processor/tm3306_page.h"
 
 PageKind page_kind_for_type(uint8_t type, int32_t mode) {
   if (mode != 0 && mode != 1) return PageKind::None;
@@ -29,9 +31,11 @@ PageFrame* create_device_page(PageKind kind, QWidget* parent) {
       return new CClass_matrix_control(parent);
     case PageKind::Multiviewer:
       return new CClass_16view_dlg(parent);
-    case PageKind::None:
     case PageKind::Rk5502:
+      return new CClass_rk5502_main_dlg(parent);
     case PageKind::Tm3306:
+      return new CClass_new_tm3306_dlg(parent);
+    case PageKind::None:
     case PageKind::Switcher:
       break;
   }
