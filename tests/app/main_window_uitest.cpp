@@ -179,6 +179,7 @@ TEST_F(MainWindowTest, NoDeviceFoundItemOpensTheDefaultSerialPage) {
   // In LAN mode the cleared row's type 0 asks for the switcher page, which
   // this build does not have: no page.
   dlg_->m_eState = 0;
+  std::memset(dlg_->m_device_table, 0, sizeof dlg_->m_device_table);  // as after a LAN search
   emit dlg_->device_list()->activated(0);
   EXPECT_EQ(dlg_->m_p_mian_show_dlg, nullptr);
 }
