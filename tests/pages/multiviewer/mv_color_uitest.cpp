@@ -1,7 +1,9 @@
 #include <QImage>
 
+#include "controls/shade_button.h"
 #include "mv_subpage_fixture.h"
 #include "pages/multiviewer/mv_color_page.h"
+#include "pages/multiviewer/mv_page.h"
 #include "support/pty_pair.h"
 
 namespace {
@@ -210,5 +212,23 @@ TEST_F(MvColorPageTest, DrawsTheTwoHeadingsAndTheirLines) {
   };
   EXPECT_TRUE(has_black(40));
   EXPECT_TRUE(has_black(220));
+}
+TEST_F(MvColorPageTest, TabFiveOfTheShellListsTheDeviceWindows) {
+  devsim::MultiviewerState state = device_state();
+  state.window_count = 6;
+  sim->sim().set_multiviewer_state(0, state);
+  ASSERT_TRUE(sim->select_in_main_window(*main, 0));
+  auto* shell = CClass_16view_dlg::live_shell();
+  ASSERT_NE(shell, nullptr);
+  ASSERT_EQ(mv_test::payload_of(next_frame(), 0x32), Bytes{}) << "the layout tab's state query";
+  QTest::mouseClick(shell->tab_button(5), Qt::LeftButton);
+  auto* page = dynamic_cast<Page*>(shell->cur_sub_page());
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(page->combo(Page::IDC_COLOR_SOURCE_CHANNEL)->count(), 7);
+  EXPECT_EQ(page->combo(Page::IDC_COLOR_WINDOW_CHANNEL)->itemText(6), "CH_6");
+  choose(page->combo(Page::IDC_COLOR_SOURCE_CHANNEL), 6);
+  choose(page->combo(Page::IDC_COLOR_UMD_TEXT), 7);  // White
+  EXPECT_EQ(next_payload(0x3B), (Bytes{0x06, 0x07}));
+  EXPECT_EQ(device_state().umd_text_color[5], 7);
 }
 }  // namespace

@@ -1,8 +1,10 @@
 #include <QImage>
 
 #include "app/ip_address_edit.h"
+#include "controls/shade_button.h"
 #include "controls/skin_button.h"
 #include "mv_subpage_fixture.h"
+#include "pages/multiviewer/mv_page.h"
 #include "pages/multiviewer/mv_set_page.h"
 #include "support/pty_pair.h"
 
@@ -288,5 +290,24 @@ TEST_F(MvSetPageTest, DrawsTheLineThatSeparatesTheAddressFields) {
   Page* page = open_page<Page>();
   const QImage image = page->grab().toImage();
   for (int x : {21, 240, 469}) EXPECT_EQ(QColor(image.pixel(x, 180)), QColor(Qt::black)) << x;
+}
+TEST_F(MvSetPageTest, TabSixOfTheShellRestoresDefaultsAndThePreviewFollows) {
+  devsim::MultiviewerState state = device_state();
+  state.window_count = 4;
+  sim->sim().set_multiviewer_state(0, state);
+  ASSERT_TRUE(sim->select_in_main_window(*main, 0));
+  auto* shell = CClass_16view_dlg::live_shell();
+  ASSERT_NE(shell, nullptr);
+  ASSERT_EQ(mv_test::payload_of(next_frame(), 0x32), Bytes{}) << "the layout tab's state query";
+  ASSERT_EQ(main->m_cur_window_count, 4);
+  QTest::mouseClick(shell->tab_button(6), Qt::LeftButton);
+  auto* page = dynamic_cast<Page*>(shell->cur_sub_page());
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(page->address_field(Page::IDC_SET_IP_ADDRESS)->address(), "127.0.0.2");
+  QTest::mouseClick(page->button(Page::IDC_SET_DEFAULT), Qt::LeftButton);
+  EXPECT_EQ(next_payload(0x38), Bytes{0x00});
+  EXPECT_EQ(device_state().window_count, 16);
+  EXPECT_EQ(main->m_cur_window_count, 16);
+  EXPECT_EQ(main->m_16_view_win_rect[15], (NumberedRect{540, 360, 180, 120, 16}));
 }
 }  // namespace

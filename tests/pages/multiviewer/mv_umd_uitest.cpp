@@ -2,9 +2,11 @@
 #include <QInputMethodEvent>
 #include <string>
 
+#include "controls/shade_button.h"
 #include "controls/skin_button.h"
 #include "link/trace.h"
 #include "mv_subpage_fixture.h"
+#include "pages/multiviewer/mv_page.h"
 #include "pages/multiviewer/mv_umd_page.h"
 #include "support/pty_pair.h"
 
@@ -200,5 +202,20 @@ TEST_F(MvUmdPageTest, OverTheSerialPortLabelsGoOnlyWhenThePortIsOpen) {
   EXPECT_EQ(payload[0], 3);
   EXPECT_TRUE(nothing_sent()) << "nothing over the LAN";
   main->m_comm.close_port(500);
+}
+TEST_F(MvUmdPageTest, TabThreeOfTheShellShowsTheDeviceLabelsAndSendsOne) {
+  ASSERT_TRUE(sim->select_in_main_window(*main, 0));
+  auto* shell = CClass_16view_dlg::live_shell();
+  ASSERT_NE(shell, nullptr);
+  ASSERT_EQ(mv_test::payload_of(next_frame(), 0x32), Bytes{}) << "the layout tab's state query";
+  QTest::mouseClick(shell->tab_button(3), Qt::LeftButton);
+  auto* page = dynamic_cast<Page*>(shell->cur_sub_page());
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(page->geometry(), shell->sub_page_rect());
+  EXPECT_EQ(page->edit(Page::field_id(1))->text(), "CAM 1") << "as the device reported it";
+  EXPECT_EQ(page->combo(Page::IDC_UMD_ENABLE)->currentText(), "UMD ON");
+  type_label(page->edit(Page::field_id(4)), QStringLiteral("CAM 1"));
+  EXPECT_EQ(next_frame().size(), 38u);
+  EXPECT_EQ(device_state().label(4), u"CAM 1");
 }
 }  // namespace
