@@ -3,6 +3,7 @@
 // stall of the user-interface thread (gap between 5 ms timer ticks). Also the
 // same for a serial search against a silent pseudo-terminal. Never fails on
 // time.
+#include "bench_util.h"
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -21,12 +22,6 @@
 #include "link/tick.h"
 
 namespace {
-double cpu_seconds() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
 struct StallProbe {
   QElapsedTimer clock;
   qint64 last = -1, worst = 0;

@@ -1,6 +1,7 @@
 // Prints how the user-interface thread fares while a device query waits for a
 // silent device: the longest gap between 5 ms timer ticks (a stall), and the
 // CPU the wait uses. Loopback only; never fails on time.
+#include "bench_util.h"
 #include <sys/resource.h>
 
 #include <QApplication>
@@ -12,14 +13,6 @@
 #include "link/device_link.h"
 #include "link/link_options.h"
 #include "link/tick.h"
-
-namespace {
-double cpu_seconds() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-}  // namespace
 
 int main(int argc, char** argv) {
   if (!getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);

@@ -8,6 +8,7 @@
 //     (bound 200 ms) and over the serial port (bound 5000 ms), with the CPU
 //     the wait used.
 // Prints figures only; never fails on time.
+#include "bench_util.h"
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -30,12 +31,6 @@
 
 namespace {
 using Clock = std::chrono::steady_clock;
-
-double cpu_seconds() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
 
 double ms_between(Clock::time_point a, Clock::time_point b) {
   return std::chrono::duration<double, std::milli>(b - a).count();

@@ -2,6 +2,7 @@
 // and how the user-interface thread fares while the rk5502 page's state query
 // waits out its 1000 ms bound against a device that never answers. Devices
 // are simulated on loopback and on a pseudo-terminal; never fails on time.
+#include "bench_util.h"
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -29,12 +30,6 @@ constexpr int kRk5502 = 0;  // 127.0.0.2
 constexpr int kTm3306 = 1;  // 127.0.0.3
 constexpr int kSerial = 2;  // tm3306 on a pseudo-terminal
 constexpr int kClicks = 200;
-
-double cpu_seconds() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
 
 bool select(CKELVARO_16_VIEWDlg& dlg, const devsim::DeviceInfo& d) {
   DeviceEntry& row = dlg.m_device_table[0];

@@ -1,5 +1,7 @@
 #include "controls/group_box.h"
 
+#include "controls/parent_background.h"
+
 #include <QFontDatabase>
 #include <QPainter>
 
@@ -24,18 +26,10 @@ QRect CMyGroupBox::caption_strip(const QString& caption) {
 
 void CMyGroupBox::capture_background() {
   if (!m_background.isNull()) return;
-  QWidget* parent = parentWidget();
-  if (!parent || size().isEmpty()) return;
-  const qreal ratio = devicePixelRatioF();
-  QPixmap copy(size() * ratio);
-  copy.setDevicePixelRatio(ratio);
-  copy.fill(Qt::transparent);
   m_capturing = true;
-  parent->render(&copy, QPoint(0, 0), QRegion(geometry()),
-                 QWidget::RenderFlags(QWidget::DrawWindowBackground));
+  m_background = capture_parent_background(this);
   m_capturing = false;
-  m_background = copy;
-  m_captured_rect = geometry();
+  if (!m_background.isNull()) m_captured_rect = geometry();
 }
 
 void CMyGroupBox::paintEvent(QPaintEvent*) {

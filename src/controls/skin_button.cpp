@@ -6,6 +6,7 @@
 #include <QStyleOptionButton>
 #include <random>
 
+#include "controls/parent_background.h"
 #include "res/skin.h"
 
 namespace {
@@ -91,18 +92,9 @@ int CSkinButton::get_check() const { return m_checkbox_mode && isChecked() ? 1 :
 bool CSkinButton::is_pressed_state() const { return isDown() || (m_checkbox_mode && isChecked()); }
 
 void CSkinButton::capture_background() {
-  QWidget* parent = parentWidget();
-  if (!parent || size().isEmpty()) return;
-  // Only the parent's own drawing (its skin), never the children on it.
-  const qreal ratio = devicePixelRatioF();
-  QPixmap copy(size() * ratio);
-  copy.setDevicePixelRatio(ratio);
-  copy.fill(Qt::transparent);
   m_capturing = true;
-  parent->render(&copy, QPoint(0, 0), QRegion(geometry()),
-                 QWidget::RenderFlags(QWidget::DrawWindowBackground));
+  m_background = capture_parent_background(this);
   m_capturing = false;
-  m_background = copy;
 }
 
 QImage CSkinButton::disabled_image() const {
