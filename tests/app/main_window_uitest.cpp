@@ -196,8 +196,9 @@ TEST_F(MainWindowTest, GrabShowsTheSkinAndTheVersion) {
   const QImage& scan = skin_image(196);
   ASSERT_FALSE(scan.isNull());
   const QPoint c(scan.width() / 2, scan.height() / 2);
-  if (scan.pixelColor(c) != QColor(0, 0, 0))
+  if (scan.pixelColor(c) != QColor(0, 0, 0)) {
     EXPECT_EQ(shot.pixelColor(QPoint(560, 55) + c), scan.pixelColor(c));
+  }
   // "Ver 1.0.1.5" in black at (1160, 690): some dark pixels differ from the skin.
   int dark = 0;
   for (int y = 690; y < 710; ++y)
