@@ -4,6 +4,7 @@
 // while operator input is held back until the search has ended.
 #include <QApplication>
 #include <QComboBox>
+#include <algorithm>
 #include <cstring>
 
 #include "app/error_box.h"
@@ -14,6 +15,8 @@
 namespace {
 constexpr uint32_t kSearchMs = 2000;
 constexpr uint32_t kMalformedPauseMs = 50;
+// The progress bar moves at least this often while nothing arrives.
+constexpr uint32_t kProgressStepMs = 100;
 constexpr uint8_t kMultiviewerType = 0xA1;
 constexpr size_t kSearchNameOffset = 18;
 }  // namespace
@@ -30,14 +33,24 @@ void CKELVARO_16_VIEWDlg::begin_search_ui() {
   m_search_running = true;
   m_search_progress = 0;
   QApplication::setOverrideCursor(Qt::BusyCursor);
-  update();
+  update(search_progress_area());
 }
 
 void CKELVARO_16_VIEWDlg::end_search_ui() {
   m_search_running = false;
   m_search_progress = -1;
   QApplication::restoreOverrideCursor();
-  update();
+  update(search_progress_area());
+}
+
+void CKELVARO_16_VIEWDlg::show_search_progress(uint32_t elapsed_ms, uint32_t total_ms) {
+  // Steps of 5 %: twenty repaints a search keep the bar visibly moving.
+  const int progress = static_cast<int>(std::min(elapsed_ms, total_ms) * 20 / total_ms) * 5;
+  if (progress == m_search_progress) return;
+  m_search_progress = progress;
+  // Only the bar's strip: a whole-window repaint each step would cost far
+  // more than the search itself.
+  update(search_progress_area());
 }
 
 // Search reply as read here (128 bytes at most):
@@ -69,14 +82,10 @@ void CKELVARO_16_VIEWDlg::run_lan_search() {
   for (;;) {
     const uint32_t elapsed = ticks_since(t0);
     if (elapsed > kSearchMs) break;
-    const int progress = static_cast<int>(elapsed * 100 / kSearchMs);
-    if (progress != m_search_progress) {
-      m_search_progress = progress;
-      update();
-    }
+    show_search_progress(elapsed, kSearchMs);
     const int n = receive(buf, sizeof buf);
     if (n <= 0) {
-      wait_readable(m_udpSockfd, kSearchMs - elapsed + 1);
+      wait_readable(m_udpSockfd, std::min(kSearchMs - elapsed + 1, kProgressStepMs));
       continue;
     }
     const std::span<const uint8_t> reply(buf, static_cast<size_t>(n));
@@ -108,6 +117,9 @@ void CKELVARO_16_VIEWDlg::run_lan_search() {
     // The rest after a datagram ends early when the next one is already
     // queued, so a burst of replies from many devices is read in full.
     if (rest) wait_readable(m_udpSockfd, kMalformedPauseMs);
+    // A burst of queued replies is read back to back; the window still gets
+    // its paint events between two of them.
+    pump_ui_events();
   }
   if (rows > 0) {
     m_device_index = 0;
@@ -143,12 +155,8 @@ void CKELVARO_16_VIEWDlg::run_serial_search() {
     }
     const uint32_t elapsed = ticks_since(t0);
     if (elapsed > kSearchMs) break;
-    const int progress = static_cast<int>(elapsed * 100 / kSearchMs);
-    if (progress != m_search_progress) {
-      m_search_progress = progress;
-      update();
-    }
-    m_comm.wait_input(std::min<uint32_t>(kSearchMs - elapsed + 1, 20));
+    show_search_progress(elapsed, kSearchMs);
+    m_comm.wait_input(std::min(kSearchMs - elapsed + 1, kProgressStepMs));
   }
   m_device_list->insertItem(0, found ? m_com_dev_name : QStringLiteral("No Device Found"));
   m_device_list->setCurrentIndex(0);

@@ -180,7 +180,7 @@ void CKELVARO_16_VIEWDlg::paintEvent(QPaintEvent*) {
                    QStringLiteral("Ver 1.0.1.5"));
   if (m_search_progress >= 0) {
     // Progress of the running search, right of the scan button.
-    const QRect bar(712, 72, 220, 16);
+    const QRect bar = search_progress_bar();
     painter.setPen(kListText);
     painter.setBrush(kListBack);
     painter.drawRect(bar.adjusted(0, 0, -1, -1));

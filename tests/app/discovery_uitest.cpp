@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QTest>
+#include <QTimer>
 #include <cstring>
 
 #include "app/error_box.h"
@@ -21,6 +22,29 @@ QStringList items(QComboBox* list) {
   for (int i = 0; i < list->count(); ++i) out << list->itemText(i);
   return out;
 }
+
+// Filled width of the search progress bar right of the scan button, as drawn.
+int progress_fill(CKELVARO_16_VIEWDlg& w) {
+  const QImage bar = w.grab(QRect(712, 72, 220, 16)).toImage();
+  int filled = 0;
+  for (int x = 0; x < bar.width(); ++x)
+    if (bar.pixelColor(x, 8) == QColor(60, 180, 255)) ++filled;
+  return filled;
+}
+
+// Takes the bar's fill at 0.6 s and 1.6 s into a search started right after.
+struct ProgressSamples {
+  int early = -1, late = -1;
+  explicit ProgressSamples(CKELVARO_16_VIEWDlg& w) {
+    QTimer::singleShot(600, &w, [this, &w] { early = progress_fill(w); });
+    QTimer::singleShot(1600, &w, [this, &w] { late = progress_fill(w); });
+  }
+  // The window painted while the search waited, and the bar moved on.
+  void expect_moving() const {
+    EXPECT_GT(early, 0);
+    EXPECT_GT(late, early);
+  }
+};
 
 class DiscoveryTest : public ::testing::Test {
  protected:
@@ -99,9 +123,12 @@ TEST_F(DiscoveryTest, NoAnswerShowsNoDeviceFoundAndOpensNoPage) {
   CKELVARO_16_VIEWDlg& w = window();
   w.device_list()->addItem("old item");
   std::strcpy(w.m_device_table[5].ip, "10.0.0.9");
+  const ProgressSamples progress(w);
   const uint32_t t0 = tick_ms();
   press_scan();
   EXPECT_GE(ticks_since(t0), 2000u);
+  progress.expect_moving();
+  EXPECT_EQ(progress_fill(w), 0) << "the bar goes when the search ends";
   EXPECT_EQ(items(w.device_list()), QStringList{"No Device Found"});
   EXPECT_EQ(w.m_device_index, -1);
   EXPECT_EQ(w.m_device_count, 0);
@@ -156,9 +183,11 @@ TEST_F(DiscoveryTest, SerialSearchWithoutAnswerStillSelectsRowZero) {
   CKELVARO_16_VIEWDlg& w = window();
   w.m_eState = 1;
   ASSERT_TRUE(w.m_comm.open_port(line.slave_name(), 9600));
+  const ProgressSamples progress(w);
   const uint32_t t0 = tick_ms();
   press_scan();
   EXPECT_GE(ticks_since(t0), 2000u);
+  progress.expect_moving();
   EXPECT_EQ(items(w.device_list()), QStringList{"No Device Found"});
   EXPECT_EQ(w.m_device_index, 0);
   // The request reached the line.
