@@ -75,47 +75,33 @@ int main(int argc, char** argv) {
   dlg.show();
   QApplication::processEvents();
   StallProbe probe;
+  // Runs one step under the probe and prints its wall time, the CPU of the
+  // whole process over that time, and the longest stall of the window.
+  auto measure = [&probe](const char* what, auto&& step) {
+    probe.start();
+    const double c0 = cpu_seconds();
+    const uint32_t t0 = tick_ms();
+    step();
+    const uint32_t wall = ticks_since(t0);
+    const double cpu = cpu_seconds() - c0;
+    probe.ticker.stop();
+    std::printf("%s: %u ms, CPU %.2f %% of a core, longest UI stall %lld ms\n", what, wall,
+                100.0 * cpu / (wall / 1000.0), static_cast<long long>(probe.worst));
+  };
 
   // What the measuring itself costs: the 5 ms ticker while the window idles
   // in the same sliced wait the searches use. The search figures include it.
-  {
-    probe.start();
-    const double c0 = cpu_seconds();
-    const uint32_t w0 = tick_ms();
-    pause_ms(2000);
-    const uint32_t w = ticks_since(w0);
-    probe.ticker.stop();
-    std::printf("probe alone, idle wait: %u ms, CPU %.2f %% of a core\n", w,
-                100.0 * (cpu_seconds() - c0) / (w / 1000.0));
-  }
+  measure("probe alone, idle wait", [] { pause_ms(2000); });
 
-  probe.start();
-  // The simulator's own thread also runs in this process: its CPU is taken
-  // out by measuring it alone first is not possible, so the figure is an
-  // upper bound for the panel.
-  double cpu0 = cpu_seconds();
-  uint32_t t0 = tick_ms();
-  dlg.on_scan();
-  uint32_t wall = ticks_since(t0);
-  double cpu = cpu_seconds() - cpu0;
-  probe.ticker.stop();
-  std::printf("LAN search, 128 devices: %d listed, %u ms, CPU %.2f %% of a core (panel and "
-              "simulator together), longest UI stall %lld ms\n",
-              dlg.device_list()->count(), wall, 100.0 * cpu / (wall / 1000.0),
-              static_cast<long long>(probe.worst));
+  // The simulator's threads run in this process too; they cannot be measured
+  // apart, so this figure is an upper bound for the panel.
+  measure("LAN search, 128 devices (panel and simulator together)", [&dlg] { dlg.on_scan(); });
+  std::printf("  %d listed\n", dlg.device_list()->count());
   sim.stop();
 
   // Nobody answers: the full two seconds of waiting.
   dlg.close_shown_page();
-  probe.start();
-  cpu0 = cpu_seconds();
-  t0 = tick_ms();
-  dlg.on_scan();
-  wall = ticks_since(t0);
-  cpu = cpu_seconds() - cpu0;
-  probe.ticker.stop();
-  std::printf("LAN search, no device: %u ms, CPU %.2f %% of a core, longest UI stall %lld ms\n",
-              wall, 100.0 * cpu / (wall / 1000.0), static_cast<long long>(probe.worst));
+  measure("LAN search, no device", [&dlg] { dlg.on_scan(); });
 
   // Serial search against a line nobody answers on.
   const int master = posix_openpt(O_RDWR | O_NOCTTY);
@@ -124,15 +110,7 @@ int main(int argc, char** argv) {
   const char* slave = ptsname(master);
   dlg.m_eState = 1;
   if (slave && dlg.m_comm.open_port(slave, 9600)) {
-    probe.start();
-    cpu0 = cpu_seconds();
-    t0 = tick_ms();
-    dlg.on_scan();
-    wall = ticks_since(t0);
-    cpu = cpu_seconds() - cpu0;
-    probe.ticker.stop();
-    std::printf("serial search, silent line: %u ms, CPU %.2f %% of a core, longest UI stall %lld ms\n",
-                wall, 100.0 * cpu / (wall / 1000.0), static_cast<long long>(probe.worst));
+    measure("serial search, silent line", [&dlg] { dlg.on_scan(); });
     dlg.close_shown_page();
     dlg.m_comm.close_port(500);
   }
