@@ -108,12 +108,13 @@ void text(QPainter& p, const QRectF& r, const QString& s, const QColor& c, int p
 void backdrop(QPainter& p, QSize size, const QColor& top, const QColor& bottom) {
   const QRectF all(0, 0, size.width(), size.height());
   fill_vgradient(p, all, top, bottom);
-  // Fine horizontal brushing: every other line a touch lighter.
+  // Fine horizontal brushing: every other line a touch lighter. Rows are
+  // filled rather than drawn as lines: a translucent pen takes a slow path
+  // (about a tenth of a second for a page), a filled row covers the same
+  // pixels with the same blending in well under a millisecond.
   p.save();
-  for (int y = 0; y < size.height(); y += 2) {
-    p.setPen(QColor(255, 255, 255, (y / 2) % 3 == 0 ? 7 : 3));
-    p.drawLine(0, y, size.width() - 1, y);
-  }
+  for (int y = 0; y < size.height(); y += 2)
+    p.fillRect(QRect(0, y, size.width(), 1), QColor(255, 255, 255, (y / 2) % 3 == 0 ? 7 : 3));
   p.setPen(QColor(88, 92, 98));
   p.drawLine(0, 0, size.width() - 1, 0);
   p.drawLine(0, 0, 0, size.height() - 1);
