@@ -43,9 +43,9 @@ void CKELVARO_16_VIEWDlg::end_search_ui() {
   update(search_progress_area());
 }
 
-void CKELVARO_16_VIEWDlg::show_search_progress(uint32_t elapsed_ms, uint32_t total_ms) {
+void CKELVARO_16_VIEWDlg::show_search_progress(uint32_t elapsed_ms) {
   // Steps of 5 %: twenty repaints a search keep the bar visibly moving.
-  const int progress = static_cast<int>(std::min(elapsed_ms, total_ms) * 20 / total_ms) * 5;
+  const int progress = static_cast<int>(std::min(elapsed_ms, kSearchMs) * 20 / kSearchMs) * 5;
   if (progress == m_search_progress) return;
   m_search_progress = progress;
   // Only the bar's strip: a whole-window repaint each step would cost far
@@ -82,7 +82,7 @@ void CKELVARO_16_VIEWDlg::run_lan_search() {
   for (;;) {
     const uint32_t elapsed = ticks_since(t0);
     if (elapsed > kSearchMs) break;
-    show_search_progress(elapsed, kSearchMs);
+    show_search_progress(elapsed);
     const int n = receive(buf, sizeof buf);
     if (n <= 0) {
       wait_readable(m_udpSockfd, std::min(kSearchMs - elapsed + 1, kProgressStepMs));
@@ -155,7 +155,7 @@ void CKELVARO_16_VIEWDlg::run_serial_search() {
     }
     const uint32_t elapsed = ticks_since(t0);
     if (elapsed > kSearchMs) break;
-    show_search_progress(elapsed, kSearchMs);
+    show_search_progress(elapsed);
     m_comm.wait_input(std::min(kSearchMs - elapsed + 1, kProgressStepMs));
   }
   m_device_list->insertItem(0, found ? m_com_dev_name : QStringLiteral("No Device Found"));

@@ -187,7 +187,7 @@ void CKELVARO_16_VIEWDlg::paintEvent(QPaintEvent*) {
     painter.fillRect(QRect(bar.left() + 2, bar.top() + 2,
                            (bar.width() - 4) * m_search_progress / 100, bar.height() - 4),
                      kListText);
-    painter.drawText(QRect(bar.right() + 8, bar.top() - 2, 200, bar.height() + 4),
+    painter.drawText(search_progress_caption(),
                      Qt::AlignLeft | Qt::AlignVCenter, tr("Searching..."));
   }
 }

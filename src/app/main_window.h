@@ -81,12 +81,19 @@ class CKELVARO_16_VIEWDlg : public QDialog,
   void run_serial_search();
   void begin_search_ui();
   void end_search_ui();
-  // Moves the progress bar to the share of the search that has elapsed;
-  // repaints only the bar's strip, and only when the percentage changed.
-  void show_search_progress(uint32_t elapsed_ms, uint32_t total_ms);
-  // The bar right of the scan button, and the strip it and its caption cover.
+  // Moves the progress bar to the share of the two-second search that has
+  // elapsed; repaints only the bar's strip, and only when the bar moved.
+  void show_search_progress(uint32_t elapsed_ms);
+  // The bar right of the scan button, its caption to its right, and the strip
+  // the two cover.
   static QRect search_progress_bar() { return {712, 72, 220, 16}; }
-  static QRect search_progress_area() { return {712, 70, 440, 20}; }
+  static QRect search_progress_caption() {
+    const QRect bar = search_progress_bar();
+    return {bar.right() + 8, bar.top() - 2, 200, bar.height() + 4};
+  }
+  static QRect search_progress_area() {
+    return search_progress_bar().united(search_progress_caption());
+  }
 
   QComboBox* m_device_list = nullptr;
   QWidget* m_page_frame = nullptr;

@@ -32,12 +32,12 @@ int progress_fill(CKELVARO_16_VIEWDlg& w) {
   return filled;
 }
 
-// Takes the bar's fill at 0.6 s and 1.6 s into a search started right after.
+// Takes the bar's fill at 0.4 s and 1.4 s into a search started right after.
 struct ProgressSamples {
   int early = -1, late = -1;
   explicit ProgressSamples(CKELVARO_16_VIEWDlg& w) {
-    QTimer::singleShot(600, &w, [this, &w] { early = progress_fill(w); });
-    QTimer::singleShot(1600, &w, [this, &w] { late = progress_fill(w); });
+    QTimer::singleShot(400, &w, [this, &w] { early = progress_fill(w); });
+    QTimer::singleShot(1400, &w, [this, &w] { late = progress_fill(w); });
   }
   // The window painted while the search waited, and the bar moved on.
   void expect_moving() const {
