@@ -3,13 +3,13 @@
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
-
 #include <memory>
 
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "devsim/simulator.h"
 #include "link/link_options.h"
+#include "link/trace.h"
 
 namespace {
 // The demo: simulated devices in this process, all on loopback, so the
@@ -69,6 +69,7 @@ int main(int argc, char** argv) {
   }
 
   QApplication app(argc, argv);
+  if (cl.trace) enable_all_trace();
   QApplication::setApplicationName(QStringLiteral("kelvaro_multiview"));
   QApplication::setOrganizationName(QStringLiteral("应用程序向导生成的本地应用程序"));
   QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 9));

@@ -9,8 +9,7 @@ bool parse_port(const std::string& text, uint16_t& port) {
   unsigned value = 0;
   const char* end = text.data() + text.size();
   auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (ec != std::errc() || ptr != end || text.empty() || value == 0 || value > 65535)
-    return false;
+  if (ec != std::errc() || ptr != end || text.empty() || value == 0 || value > 65535) return false;
   port = static_cast<uint16_t>(value);
   return true;
 }
@@ -38,7 +37,10 @@ std::string command_line_help() {
          "                               e.g. a pseudo-terminal\n"
          "  --scan                       search for devices as soon as the window shows\n"
          "  --demo                       start with built-in simulated devices on loopback\n"
-         "                               (and search at once)\n";
+         "                               (and search at once)\n"
+         "  --trace                      print the diagnostic trace lines on standard error\n"
+         "                               (or pick some: "
+         "QT_LOGGING_RULES=kelvaro.link.debug=true)\n";
 }
 
 CommandLine parse_command_line(const std::vector<std::string>& args) {
@@ -83,6 +85,10 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
     }
     if (opt == "--scan") {
       cl.scan_at_start = true;
+      continue;
+    }
+    if (opt == "--trace") {
+      cl.trace = true;
       continue;
     }
     uint16_t* port = nullptr;

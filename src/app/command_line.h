@@ -12,7 +12,8 @@ struct CommandLine {
   LinkOptions link;
   bool demo = false;
   bool scan_at_start = false;  // press scan once the window is shown
-  std::string message;  // help text, version line or the one-line error
+  bool trace = false;          // show every trace category
+  std::string message;         // help text, version line or the one-line error
 };
 
 CommandLine parse_command_line(const std::vector<std::string>& args);

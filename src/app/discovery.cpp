@@ -1,7 +1,8 @@
 // Device discovery: the scan button's LAN broadcast search and serial search.
 // Both run on the user-interface thread for about two seconds; every wait
-// sleeps in poll() and keeps the window painting (the progress bar moves)
-// while operator input is held back until the search has ended.
+// sleeps in a local event loop and keeps the window painting (the progress
+// bar moves) while operator input is held back until the search has ended.
+// The LAN search owns its socket; nothing run during its waits can use it.
 #include <QApplication>
 #include <QComboBox>
 #include <algorithm>
@@ -9,6 +10,10 @@
 
 #include "app/error_box.h"
 #include "app/main_window.h"
+#include "app/search_reply.h"
+#include "link/exchange.h"
+#include "link/link_options.h"
+#include "link/link_ui.h"
 #include "link/tick.h"
 #include "link/wait.h"
 
@@ -17,16 +22,20 @@ constexpr uint32_t kSearchMs = 2000;
 constexpr uint32_t kMalformedPauseMs = 50;
 // The progress bar moves at least this often while nothing arrives.
 constexpr uint32_t kProgressStepMs = 100;
-constexpr uint8_t kMultiviewerType = 0xA1;
-constexpr size_t kSearchNameOffset = 18;
+constexpr size_t kSearchTypeOffset = 4;
 }  // namespace
 
 void CKELVARO_16_VIEWDlg::on_scan() {
-  if (m_search_running) return;
-  if (m_eState == 0)
-    run_lan_search();
-  else if (m_eState == 1)
-    run_serial_search();
+  // A scan asked for while an exchange waits (by a timer, say) runs once
+  // that exchange has ended: the search replaces the page the exchange may
+  // belong to.
+  run_exchange("search", [self = QPointer<CKELVARO_16_VIEWDlg>(this)] {
+    if (!self || self->m_search_running) return;
+    if (self->m_eState == 0)
+      self->run_lan_search();
+    else if (self->m_eState == 1)
+      self->run_serial_search();
+  });
 }
 
 void CKELVARO_16_VIEWDlg::begin_search_ui() {
@@ -53,12 +62,7 @@ void CKELVARO_16_VIEWDlg::show_search_progress(uint32_t elapsed_ms) {
   update(search_progress_area());
 }
 
-// Search reply as read here (128 bytes at most):
-//   0  A5 6C   2 length   4 device type   5 device id   16 FF
-//   18 name as single-byte characters, then "x-y-..." separators: every
-//      offset p >= 18 where bytes p and p + 2 are both '-' ends one name
-//      (bytes 18 .. p - 1), so one reply can carry several, each longer
-//   last AE
+// Search replies (128 bytes at most) are read by parse_search_names.
 void CKELVARO_16_VIEWDlg::run_lan_search() {
   close_command_socket();
   m_device_index = -1;
@@ -70,12 +74,16 @@ void CKELVARO_16_VIEWDlg::run_lan_search() {
   const uint32_t t0 = tick_ms();
   const std::vector<uint8_t> request = build_search_request(Link::Udp);
   m_device_count = 0;
-  if (!open_search_socket()) {
-    show_error(QStringLiteral("Create socket err"));
+  const LinkOptions& o = link_options();
+  UdpExchange search;
+  if (!search.open(ipv4_address(o.search_address.c_str(), o.search_address.size(), o.device_port),
+                   o.bind_port, /*broadcast=*/true)) {
+    report_link_error(QStringLiteral("Create socket err"));
     return;
   }
+  const QPointer<CKELVARO_16_VIEWDlg> self(this);
   begin_search_ui();
-  send_datagram(request);
+  search.send(request);
 
   int rows = 0;
   uint8_t buf[kSearchReplyBufferSize];
@@ -83,43 +91,37 @@ void CKELVARO_16_VIEWDlg::run_lan_search() {
     const uint32_t elapsed = ticks_since(t0);
     if (elapsed > kSearchMs) break;
     show_search_progress(elapsed);
-    const int n = receive(buf, sizeof buf);
+    sockaddr_in from{};
+    const int n = search.receive(buf, sizeof buf, &from);
     if (n <= 0) {
-      wait_readable(m_udpSockfd, std::min(kSearchMs - elapsed + 1, kProgressStepMs));
+      search.wait(std::min(kSearchMs - elapsed + 1, kProgressStepMs));
+      if (!self) return;
       continue;
     }
     const std::span<const uint8_t> reply(buf, static_cast<size_t>(n));
-    bool rest = true;
-    if (!is_full_reply(reply)) {
-      // malformed: rest before the next one
-    } else if (reply[4] != kMultiviewerType) {
-      rest = false;
-    } else if (n > 21) {
-      const QString ip = dev_addr_text();
-      for (size_t p = kSearchNameOffset; p + 4 <= reply.size(); ++p) {
-        if (reply[p] != '-' || reply[p + 2] != '-') continue;
-        if (rows >= kDeviceTableRows) break;
-        DeviceEntry& row = m_device_table[rows];
-        std::memset(row.ip, 0, sizeof row.ip);
-        const QByteArray ip_bytes = ip.toLatin1();
-        std::memcpy(row.ip, ip_bytes.constData(),
-                    std::min<size_t>(static_cast<size_t>(ip_bytes.size()), sizeof row.ip - 1));
-        row.dev_type = reply[4];
-        row.dev_id = reply[5];
-        const QString name = QString::fromLatin1(
-            reinterpret_cast<const char*>(reply.data() + kSearchNameOffset),
-            static_cast<qsizetype>(p - kSearchNameOffset));
-        m_device_list->insertItem(rows, name + QStringLiteral("_") + ip);
-        ++rows;
-        ++m_device_count;
-      }
+    // Malformed datagrams (a full reply too short to hold a device type among
+    // them) and multiviewer replies are followed by a rest; replies of other
+    // device types are not.
+    const bool typed = is_full_reply(reply) && reply.size() > kSearchTypeOffset;
+    const bool rest = !typed || reply[kSearchTypeOffset] == kSearchReplyMultiviewerType;
+    const QString ip = address_text(from);
+    for (const QString& name : parse_search_names(reply)) {
+      if (rows >= kDeviceTableRows) break;
+      DeviceEntry& row = m_device_table[rows];
+      std::memset(row.ip, 0, sizeof row.ip);
+      const QByteArray ip_bytes = ip.toLatin1();
+      std::memcpy(row.ip, ip_bytes.constData(),
+                  std::min<size_t>(static_cast<size_t>(ip_bytes.size()), sizeof row.ip - 1));
+      row.dev_type = reply[kSearchTypeOffset];
+      row.dev_id = reply[5];
+      m_device_list->insertItem(rows, name + QStringLiteral("_") + ip);
+      ++rows;
+      ++m_device_count;
     }
     // The rest after a datagram ends early when the next one is already
     // queued, so a burst of replies from many devices is read in full.
-    if (rest) wait_readable(m_udpSockfd, kMalformedPauseMs);
-    // A burst of queued replies is read back to back; the window still gets
-    // its paint events between two of them.
-    pump_ui_events();
+    if (rest) search.wait(kMalformedPauseMs);
+    if (!self) return;
   }
   if (rows > 0) {
     m_device_index = 0;
@@ -127,7 +129,7 @@ void CKELVARO_16_VIEWDlg::run_lan_search() {
     m_device_list->insertItem(0, QStringLiteral("No Device Found"));
   }
   m_device_list->setCurrentIndex(0);
-  close_command_socket();
+  search.close();
   end_search_ui();
   select_device();
 }
@@ -142,22 +144,14 @@ void CKELVARO_16_VIEWDlg::run_serial_search() {
     show_error(QStringLiteral("Please open the serial port first!"));
     return;
   }
+  const QPointer<CKELVARO_16_VIEWDlg> self(this);
   begin_search_ui();
   m_comm.drain_input();
   m_comm.write_port(request.data(), request.size());
   const uint32_t t0 = tick_ms();
-  bool found = false;
-  for (;;) {
-    poll_serial_input();
-    if (parse_serial_reply(m_com_recv_buf, m_com_recv_len) > 0) {
-      found = true;
-      break;
-    }
-    const uint32_t elapsed = ticks_since(t0);
-    if (elapsed > kSearchMs) break;
-    show_search_progress(elapsed);
-    m_comm.wait_input(std::min(kSearchMs - elapsed + 1, kProgressStepMs));
-  }
+  const bool found = poll_serial_reply(t0, kSearchMs, kProgressStepMs,
+                                       [this](uint32_t elapsed) { show_search_progress(elapsed); });
+  if (!self) return;
   m_device_list->insertItem(0, found ? m_com_dev_name : QStringLiteral("No Device Found"));
   m_device_list->setCurrentIndex(0);
   m_device_index = 0;

@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <mutex>
 
+#include "link/link_ui.h"
+
 namespace {
 ErrorSink g_sink;
 std::mutex g_recorded_mutex;
@@ -27,12 +29,22 @@ void show_plain_message(const QString& text) {
     g_sink(text, QString());
     return;
   }
-  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text,
-                  QMessageBox::Ok);
+  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok);
   box.exec();
 }
 
+void install_link_ui_hooks() {
+  install_link_ui({[](const QString& text) { show_error(text); },
+                   [](bool busy) {
+                     if (busy)
+                       QApplication::setOverrideCursor(Qt::BusyCursor);
+                     else
+                       QApplication::restoreOverrideCursor();
+                   }});
+}
+
 void install_error_recorder() {
+  install_link_ui_hooks();
   set_error_sink([](const QString& text, const QString&) {
     std::lock_guard lock(g_recorded_mutex);
     g_recorded.append(text);

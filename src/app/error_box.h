@@ -11,6 +11,10 @@ void show_error(const QString& text);
 // (used for the network-stack start failure).
 void show_plain_message(const QString& text);
 
+// Connects the device link to these boxes and to the busy cursor. The main
+// window does it at start; install_error_recorder does it too.
+void install_link_ui_hooks();
+
 // Replaces the boxes by a sink: (text, caption). Passing an empty function
 // restores the real boxes.
 using ErrorSink = std::function<void(const QString& text, const QString& caption)>;

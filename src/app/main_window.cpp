@@ -16,6 +16,7 @@
 #include "app/page_registry.h"
 #include "app/set_configure.h"
 #include "controls/skin_button.h"
+#include "link/exchange.h"
 #include "link/trace.h"
 #include "pages/multiviewer/mv_state_reply.h"
 #include "res/skin.h"
@@ -58,6 +59,7 @@ void CKELVARO_16_VIEWDlg::init_dialog() {
   setObjectName(QStringLiteral("dlg102"));
   setWindowIcon(skin_icon(128));
   m_p_glo_main_set_or_get_dlg = this;
+  install_link_ui_hooks();
   setWindowTitle(QStringLiteral("kelvaro_multiview"));
   setGeometry(0, 0, 1280, 720);
   setFixedSize(1280, 720);
@@ -75,8 +77,7 @@ void CKELVARO_16_VIEWDlg::init_dialog() {
   connect(main_button(IDC_MAX_BUTTON), &QAbstractButton::clicked, this, &PageFrame::empty_command);
   connect(main_button(IDC_CLOSE_BUTTON), &QAbstractButton::clicked, this, &QDialog::accept);
   connect(main_button(IDC_SCAN_BUTTON), &QAbstractButton::clicked, this, [this] { on_scan(); });
-  connect(main_button(IDC_SET_BUTTON), &QAbstractButton::clicked, this,
-          [this] { on_settings(); });
+  connect(main_button(IDC_SET_BUTTON), &QAbstractButton::clicked, this, [this] { on_settings(); });
 
   m_device_list = new QComboBox(this);
   m_device_list->setObjectName(control_object_name(IDC_DEVICE_LIST));
@@ -124,6 +125,14 @@ void CKELVARO_16_VIEWDlg::close_shown_page() {
 }
 
 void CKELVARO_16_VIEWDlg::select_device() {
+  // Asked for while an exchange waits, the page is replaced once that
+  // exchange has ended, never under it.
+  run_exchange("select device", [self = QPointer<CKELVARO_16_VIEWDlg>(this)] {
+    if (self) self->open_selected_page();
+  });
+}
+
+void CKELVARO_16_VIEWDlg::open_selected_page() {
   if (m_device_index < 0 || m_device_list->count() == 0) return;
   m_matrix_btn_lock = 0;
   reset_16_view_page_data();
@@ -144,7 +153,9 @@ void CKELVARO_16_VIEWDlg::select_device() {
     m_device_table[0].dev_id = 0x01;
     m_device_table[0].dev_type = 0xA3;
   }
-  if (!page) return;
+  // A page whose construction waited on its device may have been closed
+  // meanwhile; it frees itself and is not shown.
+  if (!page || page->is_closed()) return;
   m_p_mian_show_dlg = page;
   page->setGeometry(m_rc_page);
   page->show();
@@ -187,8 +198,8 @@ void CKELVARO_16_VIEWDlg::paintEvent(QPaintEvent*) {
     painter.fillRect(QRect(bar.left() + 2, bar.top() + 2,
                            (bar.width() - 4) * m_search_progress / 100, bar.height() - 4),
                      kListText);
-    painter.drawText(search_progress_caption(),
-                     Qt::AlignLeft | Qt::AlignVCenter, tr("Searching..."));
+    painter.drawText(search_progress_caption(), Qt::AlignLeft | Qt::AlignVCenter,
+                     tr("Searching..."));
   }
 }
 

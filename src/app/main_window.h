@@ -45,9 +45,9 @@ class CKELVARO_16_VIEWDlg : public QDialog,
 
   // ---- shared state of the main window itself ----
   CSetConfigure* m_pSetConfigure = nullptr;
-  QRect m_rc_page;                      // client rectangle of every device page
+  QRect m_rc_page;                         // client rectangle of every device page
   PageFrame* m_p_mian_show_dlg = nullptr;  // the device page now shown
-  uint8_t m_device_count = 0;           // rows filled by the last LAN search
+  uint8_t m_device_count = 0;              // rows filled by the last LAN search
 
   // Closes the current page and opens the page for row m_device_index.
   void select_device();
@@ -76,6 +76,7 @@ class CKELVARO_16_VIEWDlg : public QDialog,
 
  private:
   void init_dialog();
+  void open_selected_page();
   CSkinButton* make_skin_button(int id, const QString& caption, const QRect& rect, int bitmap);
   void run_lan_search();
   void run_serial_search();

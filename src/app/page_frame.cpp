@@ -15,6 +15,7 @@
 #include "app/sorted_combo.h"
 #include "controls/group_box.h"
 #include "controls/skin_button.h"
+#include "link/wait.h"
 #include "res/skin.h"
 
 namespace {
@@ -27,7 +28,11 @@ bool is_enter_or_escape(int key) {
 
 // Sends Enter and Escape to the innermost page instead of letting buttons
 // click or dialogs close. A key pressed in the main window outside any page
-// is swallowed.
+// is swallowed. A window of its own that is neither a page nor the main
+// window keeps its keys: an open drop-down list (its popup container is such
+// a window, a child of the list) chooses the highlighted item on Enter and
+// closes only itself on Escape; the About box and message boxes close as
+// dialogs do; menus close on Escape.
 class KeyGuard : public QObject {
  public:
   explicit KeyGuard(QWidget* main_window) : QObject(main_window), m_main(main_window) {}
@@ -54,6 +59,7 @@ class KeyGuard : public QObject {
         return true;
       }
       if (w == m_main) return true;
+      if (w->isWindow()) return false;
     }
     return false;
   }
@@ -182,14 +188,40 @@ QComboBox* PageFrame::combo(int id) const { return qobject_cast<QComboBox*>(cont
 QLineEdit* PageFrame::edit(int id) const { return qobject_cast<QLineEdit*>(control(id)); }
 QCheckBox* PageFrame::check(int id) const { return qobject_cast<QCheckBox*>(control(id)); }
 
+namespace {
+// Handlers of any page now on the stack.
+int g_handlers_running = 0;
+// Pages closed while a wait or a handler ran, freed once neither runs.
+QList<QPointer<PageFrame>> g_closed_pages;
+
+bool can_free_pages() { return g_handlers_running == 0 && ui_wait_depth() == 0; }
+
+void free_closed_pages() {
+  // Still inside a wait or a handler: the end of it posts this again.
+  if (!can_free_pages()) return;
+  const QList<QPointer<PageFrame>> pages = std::exchange(g_closed_pages, {});
+  for (const QPointer<PageFrame>& page : pages) delete page.data();
+}
+
+void post_free_closed_pages() {
+  if (!g_closed_pages.isEmpty())
+    QMetaObject::invokeMethod(qApp, &free_closed_pages, Qt::QueuedConnection);
+}
+
+struct WaitHookInstaller {
+  WaitHookInstaller() { add_wait_end_hook(&post_free_closed_pages); }
+} g_wait_hook_installer;
+}  // namespace
+
 void PageFrame::run_handler(int id) {
   auto it = m_handlers.constFind(id);
-  if (it == m_handlers.constEnd()) return;
+  if (it == m_handlers.constEnd() || is_closed()) return;
   const auto handler = it.value();  // a handler may rebind or destroy
-  ++m_handler_depth;
+  ++g_handlers_running;
   handler();
-  --m_handler_depth;
-  if (m_handler_depth == 0 && m_destroy_pending) delete this;
+  // The outermost handler has ended: pages it closed go now, unless a wait
+  // is still on the stack (then its end frees them).
+  if (--g_handlers_running == 0) free_closed_pages();
 }
 
 void PageFrame::on_command(int id, std::function<void()> handler) {
@@ -211,12 +243,21 @@ void PageFrame::on_command(int id, std::function<void()> handler) {
 
 void PageFrame::destroy_page() {
   hide();
-  // Inside one of its own handlers the object must outlive the handler.
-  if (m_handler_depth > 0) {
-    m_destroy_pending = true;
+  m_closed = true;
+  // A handler of this page or of a sub-page on it, or code inside a wait,
+  // may still hold the page: it is freed once control is back in the event
+  // loop with neither running.
+  if (!can_free_pages()) {
+    g_closed_pages.append(this);
     return;
   }
   delete this;
+}
+
+bool PageFrame::is_closed() const {
+  for (const QObject* o = this; o; o = o->parent())
+    if (auto* page = qobject_cast<const PageFrame*>(o); page && page->m_closed) return true;
+  return false;
 }
 
 void PageFrame::on_enter_key(QWidget*) {}
@@ -232,10 +273,10 @@ void PageFrame::paintEvent(QPaintEvent*) {
     // Stretched to the client area exactly, whatever its size.
     if (m_scaled_background.size() != size()) {
       const QImage& image = skin_image(m_background_bitmap);
-      m_scaled_background =
-          image.isNull() ? QPixmap()
-                         : QPixmap::fromImage(image.scaled(size(), Qt::IgnoreAspectRatio,
-                                                           Qt::SmoothTransformation));
+      m_scaled_background = image.isNull()
+                                ? QPixmap()
+                                : QPixmap::fromImage(image.scaled(size(), Qt::IgnoreAspectRatio,
+                                                                  Qt::SmoothTransformation));
     }
     if (!m_scaled_background.isNull()) painter.drawPixmap(0, 0, m_scaled_background);
   }

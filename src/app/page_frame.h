@@ -49,8 +49,13 @@ class PageFrame : public QWidget {
   static void empty_command() {}
 
   // Hides the page and destroys its window; the object deletes itself. The
-  // caller must not touch the page afterwards.
+  // caller must not touch the page afterwards. While a wait or a handler of
+  // any page runs, the page is closed at once but freed only when control is
+  // back in the event loop, so code still on the stack never runs on freed
+  // memory; it sees is_closed() and returns quietly.
   void destroy_page();
+  // True once this page or a page it lies on has been destroyed.
+  bool is_closed() const;
 
   // Enter and Escape reach the page here instead of closing anything.
   // Return value ignored: the key is always swallowed. The default does
@@ -88,8 +93,19 @@ class PageFrame : public QWidget {
   QHash<int, std::function<void()>> m_handlers;
   std::vector<ControlSpec> m_pending_custom;
   QPixmap m_scaled_background;
-  int m_handler_depth = 0;
-  bool m_destroy_pending = false;
+  bool m_closed = false;
+};
+
+// Whether code that has waited may go on with its page: the page still
+// exists and has not been closed meanwhile.
+class PageGuard {
+ public:
+  explicit PageGuard(const PageFrame* page) : m_page(page) {}
+  bool alive() const { return m_page && !m_page->is_closed(); }
+  explicit operator bool() const { return alive(); }
+
+ private:
+  QPointer<const PageFrame> m_page;
 };
 
 // Formats "ctl<id>".

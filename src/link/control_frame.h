@@ -9,8 +9,8 @@
 enum class Link : uint8_t { Serial = 0x00, Udp = 0x01 };
 
 // Fixed sizes of the envelope.
-constexpr size_t kFrameHeaderSize = 17;   // start .. command byte
-constexpr size_t kFrameTrailerSize = 3;   // checksum (2) + end byte
+constexpr size_t kFrameHeaderSize = 17;                                 // start .. command byte
+constexpr size_t kFrameTrailerSize = 3;                                 // checksum (2) + end byte
 constexpr size_t kFrameMinSize = kFrameHeaderSize + kFrameTrailerSize;  // 20
 constexpr uint8_t kFrameStart0 = 0xA5;
 constexpr uint8_t kFrameStart1 = 0x6C;

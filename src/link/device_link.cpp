@@ -5,11 +5,15 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 
-#include "app/error_box.h"
+#include "link/exchange.h"
 #include "link/link_options.h"
+#include "link/link_ui.h"
 #include "link/tick.h"
+#include "link/trace.h"
 #include "link/wait.h"
 
 DeviceLink::DeviceLink() = default;
@@ -34,23 +38,27 @@ const DeviceEntry* DeviceLink::selected_row() const {
   return &m_device_table[m_device_index];
 }
 
+std::optional<sockaddr_in> DeviceLink::selected_destination(uint16_t device_port) const {
+  const DeviceEntry* row = selected_row();
+  if (!row) {
+    report_link_error(QStringLiteral("Please choose a device"));
+    return std::nullopt;
+  }
+  return ipv4_address(row->ip, sizeof row->ip, device_port);
+}
+
 bool DeviceLink::open_udp_socket(int& fd, uint16_t bind_port, uint16_t device_port) {
   if (fd != -1) return true;
   const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
   if (s < 0) return false;
   std::memset(&m_dev_addr, 0, sizeof m_dev_addr);
-  const DeviceEntry* row = selected_row();
-  if (!row) {
-    show_error(QStringLiteral("Please choose a device"));
+  const std::optional<sockaddr_in> destination = selected_destination(device_port);
+  if (!destination) {
     ::close(s);
     return false;
   }
   fd = s;
-  m_dev_addr.sin_family = AF_INET;
-  m_dev_addr.sin_port = htons(device_port);
-  char ip[17] = {};
-  std::memcpy(ip, row->ip, sizeof row->ip);
-  m_dev_addr.sin_addr.s_addr = ::inet_addr(ip);
+  m_dev_addr = *destination;
   sockaddr_in local{};
   local.sin_family = AF_INET;
   local.sin_port = htons(bind_port);
@@ -76,10 +84,7 @@ bool DeviceLink::open_search_socket() {
   if (s < 0) return false;
   m_udpSockfd = s;
   const LinkOptions& o = link_options();
-  std::memset(&m_dev_addr, 0, sizeof m_dev_addr);
-  m_dev_addr.sin_family = AF_INET;
-  m_dev_addr.sin_port = htons(o.device_port);
-  m_dev_addr.sin_addr.s_addr = ::inet_addr(o.search_address.c_str());
+  m_dev_addr = ipv4_address(o.search_address.c_str(), o.search_address.size(), o.device_port);
   const int on = 1;
   ::setsockopt(s, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
   sockaddr_in local{};
@@ -129,27 +134,45 @@ int DeviceLink::receive(uint8_t* buffer, size_t capacity) {
   return static_cast<int>(n);
 }
 
+void DeviceLink::send_one_way(std::vector<uint8_t> bytes, uint32_t pause, const char* what) {
+  if (m_udpSockfd != -1) {
+    // A page holds the command socket: it keeps its destination.
+    run_exchange(what, [this, bytes = std::move(bytes), pause] {
+      send_datagram(bytes);
+      pause_ms(pause);
+    });
+    return;
+  }
+  const std::optional<sockaddr_in> destination = selected_destination(link_options().device_port);
+  if (!destination) return;
+  run_exchange(what, [destination = *destination, bytes = std::move(bytes), pause] {
+    UdpExchange exchange;
+    if (!exchange.open(destination, link_options().bind_port)) return;
+    exchange.send(bytes);
+    pause_ms(pause);
+  });
+}
+
 void DeviceLink::send_udp_bytes(std::span<const uint8_t> bytes, uint32_t pause) {
-  open_command_socket();
-  send_datagram(bytes);
-  pause_ms(pause);
-  close_command_socket();
+  send_one_way(std::vector<uint8_t>(bytes.begin(), bytes.end()), pause, "udp bytes");
 }
 
 void DeviceLink::send_udp_command(uint8_t command, std::span<const uint8_t> payload,
                                   uint32_t pause) {
-  // The frame is built after the socket is opened, immediately before sending.
-  open_command_socket();
-  send_datagram(build_device_frame(command, payload, Link::Udp));
-  pause_ms(pause);
-  close_command_socket();
+  send_one_way(build_device_frame(command, payload, Link::Udp), pause, "udp command");
+}
+
+bool DeviceLink::send_serial_bytes(std::span<const uint8_t> bytes) {
+  if (!m_comm.is_open()) return false;
+  run_exchange("serial write", [this, bytes = std::vector<uint8_t>(bytes.begin(), bytes.end())] {
+    m_comm.write_port(bytes.data(), bytes.size());
+  });
+  return true;
 }
 
 bool DeviceLink::send_serial_command(uint8_t command, std::span<const uint8_t> payload) {
   if (!m_comm.is_open()) return false;
-  const std::vector<uint8_t> frame = build_device_frame(command, payload, Link::Serial);
-  m_comm.write_port(frame.data(), frame.size());
-  return true;
+  return send_serial_bytes(build_device_frame(command, payload, Link::Serial));
 }
 
 void DeviceLink::send_command(uint8_t command, std::span<const uint8_t> payload) {
@@ -161,36 +184,61 @@ void DeviceLink::send_command(uint8_t command, std::span<const uint8_t> payload)
 
 bool DeviceLink::query_udp(uint8_t command, std::span<const uint8_t> payload, uint32_t bound_ms,
                            uint32_t pause_after_send_ms, const ReplyHandler& handle) {
-  const uint32_t t0 = tick_ms();
-  open_command_socket();
-  send_datagram(build_device_frame(command, payload, Link::Udp));
-  if (pause_after_send_ms) pause_ms(pause_after_send_ms);
+  const std::optional<sockaddr_in> destination = selected_destination(link_options().device_port);
+  if (!destination) return false;
   bool taken = false;
-  if (m_udpSockfd != -1 && ticks_since(t0) <= bound_ms) {
-    static thread_local uint8_t buffer[kPageReplyBufferSize];
-    for (;;) {
-      const int n = receive(buffer, sizeof buffer);
-      if (n > 0 && handle(std::span<const uint8_t>(buffer, static_cast<size_t>(n)))) {
-        taken = true;
-        break;
-      }
-      const uint32_t elapsed = ticks_since(t0);
-      if (elapsed > bound_ms) break;
-      if (n <= 0) {
-        // Sleep in poll() until a datagram arrives or the bound is reached;
-        // one millisecond past the bound so a reply at exactly the bound is
-        // still seen.
-        wait_readable(m_udpSockfd, bound_ms - elapsed + 1);
-      }
-    }
-  }
-  close_command_socket();
+  auto result = std::make_shared<bool>(false);
+  run_exchange("udp query",
+               [this, result, destination = *destination, handle, bound_ms, pause_after_send_ms,
+                frame = build_device_frame(command, payload, Link::Udp)] {
+                 const uint32_t t0 = tick_ms();
+                 BusyScope busy(bound_ms > kBusyWaitThresholdMs);
+                 UdpExchange exchange;
+                 if (!exchange.open(destination, link_options().bind_port)) return;
+                 exchange.send(frame);
+                 if (pause_after_send_ms) pause_ms(pause_after_send_ms);
+                 if (ticks_since(t0) > bound_ms) return;
+                 uint8_t buffer[kPageReplyBufferSize];
+                 for (;;) {
+                   sockaddr_in from{};
+                   const int n = exchange.receive(buffer, sizeof buffer, &from);
+                   if (n > 0 && handle(std::span<const uint8_t>(buffer, static_cast<size_t>(n)))) {
+                     m_last_reply_addr = from;
+                     *result = true;
+                     return;
+                   }
+                   const uint32_t elapsed = ticks_since(t0);
+                   if (elapsed > bound_ms) return;
+                   // Sleep until a datagram arrives or the bound is reached; one
+                   // millisecond past the bound so a reply at exactly the bound is
+                   // still seen.
+                   if (n <= 0) exchange.wait(bound_ms - elapsed + 1);
+                 }
+               });
+  taken = *result;
   return taken;
 }
 
-QString DeviceLink::dev_addr_text() const {
+bool DeviceLink::poll_serial_reply(uint32_t t0, uint32_t bound_ms, uint32_t step_ms,
+                                   const std::function<void(uint32_t)>& on_pass) {
+  const uint64_t generation = m_comm.generation();
+  for (;;) {
+    if (m_comm.generation() != generation || !m_comm.is_open()) {
+      trace(lcLink(), "serial port closed or reopened during the exchange\n");
+      return false;
+    }
+    poll_serial_input();
+    if (parse_serial_reply(m_com_recv_buf, m_com_recv_len) > 0) return true;
+    const uint32_t elapsed = ticks_since(t0);
+    if (elapsed > bound_ms) return false;
+    if (on_pass) on_pass(elapsed);
+    m_comm.wait_input(std::min(step_ms, bound_ms - elapsed + 1));
+  }
+}
+
+QString DeviceLink::address_text(const sockaddr_in& address) {
   char text[INET_ADDRSTRLEN] = {};
-  ::inet_ntop(AF_INET, &m_dev_addr.sin_addr, text, sizeof text);
+  ::inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
   return QString::fromLatin1(text);
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -17,9 +18,9 @@
 
 // One row of the device table.
 struct DeviceEntry {
-  char ip[16];      // dotted-decimal ASCII, NUL-padded (at most 15 characters)
-  uint8_t dev_id;   // byte 5 of the device's search reply
-  uint8_t dev_type; // byte 4 of the device's search reply
+  char ip[16];       // dotted-decimal ASCII, NUL-padded (at most 15 characters)
+  uint8_t dev_id;    // byte 5 of the device's search reply
+  uint8_t dev_type;  // byte 4 of the device's search reply
 };
 static_assert(sizeof(DeviceEntry) == 18);
 
@@ -47,7 +48,11 @@ class DeviceLink {
   uint8_t m_main_com_dev_type = 0;  // device type learned by the serial search
   QString m_com_dev_name;           // device name learned by the serial search
 
-  // ---- network stack and sockets ----
+  // ---- network stack and the page-held sockets ----
+  // m_udpSockfd and m_udpSockfd2 with m_dev_addr belong to a page that keeps
+  // its sockets for its whole life (the switcher). Every other exchange owns
+  // a socket and destination of its own (link/exchange.h) and never touches
+  // these.
   bool net_start();
   bool open_command_socket();
   bool open_second_socket();
@@ -67,25 +72,44 @@ class DeviceLink {
   // zero or less when nothing was waiting.
   int receive(uint8_t* buffer, size_t capacity);
 
-  // One-way command over UDP: open, build (link 01), send, pause, close.
+  // The selected row's address on the given device port. With no row
+  // selected the operator is told "Please choose a device".
+  std::optional<sockaddr_in> selected_destination(uint16_t device_port) const;
+
+  // ---- exchanges ----
+  // The frame (or bytes) and the destination are taken when the call is
+  // made; a call made from inside another exchange's wait is queued behind
+  // it (link/exchange.h) and goes out unchanged when its turn comes.
+  //
+  // One-way command over UDP: own socket from the bind port, build (link
+  // 01), send, pause, close. While a page holds m_udpSockfd the frame goes
+  // out on it, to m_dev_addr, with the same pause.
   void send_udp_command(uint8_t command, std::span<const uint8_t> payload = {},
                         uint32_t pause = kUdpCommandPauseMs);
   // Plain bytes (the matrix text commands) the same way.
   void send_udp_bytes(std::span<const uint8_t> bytes, uint32_t pause);
   // Serial sender: builds with link 00 and writes it when the port is open.
-  // Returns whether the frame was handed to the port.
+  // Returns whether the port was open.
   bool send_serial_command(uint8_t command, std::span<const uint8_t> payload = {});
+  // Plain bytes on the serial port when it is open; returns whether it was.
+  bool send_serial_bytes(std::span<const uint8_t> bytes);
   // The common sender: by m_eState, UDP or the serial port; other modes send nothing.
   void send_command(uint8_t command, std::span<const uint8_t> payload = {});
 
-  // Query with reply over UDP. Sends the query, optionally pauses, then
-  // receives until `handle` accepts a datagram or more than bound_ms have
-  // passed since the start (a reply at exactly the bound is still taken).
-  // `handle` sees the received bytes (zeros are never read past them) and
-  // returns true when it took the datagram. Returns whether one was taken.
+  // Query with reply over UDP, on a socket of its own. Sends the query,
+  // optionally pauses, then receives until `handle` accepts a datagram or
+  // more than bound_ms have passed since the start (a reply at exactly the
+  // bound is still taken). `handle` sees the received bytes (zeros are
+  // never read past them) and returns true when it took the datagram.
+  // Returns whether one was taken; a query requested from inside a wait is
+  // queued and returns false at once (`handle` then runs later, so it must
+  // not refer to the caller's stack: page queries queue themselves whole).
+  // Waits longer than kBusyWaitThresholdMs show the busy indication.
   using ReplyHandler = std::function<bool(std::span<const uint8_t> datagram)>;
   bool query_udp(uint8_t command, std::span<const uint8_t> payload, uint32_t bound_ms,
                  uint32_t pause_after_send_ms, const ReplyHandler& handle);
+  // Sender of the datagram the last query took.
+  sockaddr_in m_last_reply_addr{};
 
   // Serial reply reader over the accumulated bytes (see serial_reply.cpp).
   int parse_serial_reply(const uint8_t* buffer, uint32_t count);
@@ -94,11 +118,19 @@ class DeviceLink {
   void accumulate_serial_bytes(const uint8_t* bytes, uint32_t n);
   // One polling pass: reads at most 256 waiting bytes and accumulates them.
   void poll_serial_input();
+  // The polling half of a serial exchange: passes over the input until the
+  // reader finds a reply (true) or more than bound_ms have passed since t0,
+  // sleeping at most step_ms between passes; `on_pass` sees the elapsed time
+  // after each empty pass. Ends at once, unanswered, when the port is closed
+  // or reopened under it.
+  bool poll_serial_reply(uint32_t t0, uint32_t bound_ms, uint32_t step_ms,
+                         const std::function<void(uint32_t elapsed)>& on_pass = {});
 
   // The selected row, or nullptr when none is selected.
   const DeviceEntry* selected_row() const;
-  // "a.b.c.d" of the last reply's sender.
-  QString dev_addr_text() const;
+  // "a.b.c.d" of an address (m_dev_addr by default).
+  QString dev_addr_text() const { return address_text(m_dev_addr); }
+  static QString address_text(const sockaddr_in& address);
 
  protected:
   // The multiviewer state reply of the serial reader. The main window decodes
@@ -107,5 +139,6 @@ class DeviceLink {
 
  private:
   bool open_udp_socket(int& fd, uint16_t bind_port, uint16_t device_port);
+  void send_one_way(std::vector<uint8_t> bytes, uint32_t pause, const char* what);
   bool m_net_started = false;
 };

@@ -96,7 +96,7 @@ void drain_pipe(int fd) {
 CSerialComm::CSerialComm() {
   if (::pipe2(m_wake_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
     m_wake_pipe[0] = m_wake_pipe[1] = -1;
-    trace("serial: no wake pipe, the port cannot be opened\n");
+    trace(lcLink(), "serial: no wake pipe, the port cannot be opened\n");
   }
 }
 
@@ -155,6 +155,7 @@ bool CSerialComm::open_port(const std::string& name, uint32_t baud) {
   }
   m_running = true;
   m_fd = fd;
+  ++m_generation;
   auto start = [this, fd](std::thread& thread, void (CSerialComm::*loop)(int)) {
     {
       std::lock_guard<std::mutex> lock(m_write_mutex);
@@ -186,6 +187,7 @@ void CSerialComm::close_port(uint32_t wait_ms) {
   ::tcflush(fd, TCIOFLUSH);
   close_device(fd);
   m_fd = -1;
+  ++m_generation;
   drain_pipe(m_wake_pipe[0]);
 }
 
@@ -215,7 +217,8 @@ void CSerialComm::stop_threads(uint32_t wait_ms) {
       // Both threads only ever block in poll() with the wake pipe or on the
       // condition just signalled, so this does not happen; a thread cannot be
       // killed safely, so it is joined all the same.
-      trace("serial: port threads still running after %u ms\n", static_cast<unsigned>(wait_ms));
+      trace(lcLink(), "serial: port threads still running after %u ms\n",
+            static_cast<unsigned>(wait_ms));
     }
     // Queued bytes are discarded with the driver queues.
     m_write_queue.clear();
@@ -303,7 +306,7 @@ bool CSerialComm::write_block(int fd, const std::vector<uint8_t>& block) {
     if (hung_up) return false;
     const uint32_t elapsed = ticks_since(t0);
     if (elapsed >= bound) {
-      trace("serial: write time-out, %zu of %zu bytes sent\n", done, block.size());
+      trace(lcLink(), "serial: write time-out, %zu of %zu bytes sent\n", done, block.size());
       return true;
     }
     pollfd p[2] = {{fd, POLLOUT, 0}, {m_wake_pipe[0], POLLIN, 0}};
@@ -349,7 +352,9 @@ size_t CSerialComm::read_port(uint8_t* buffer, size_t n) {
       if (gap >= kReadIntervalMs) break;
       wait = std::min(wait, kReadIntervalMs - gap);
     }
-    wait_readable(fd, wait);
+    // A plain poll: an event handled here could close the port and let the
+    // descriptor number be reused under this read.
+    poll_readable(fd, wait);
   }
   m_total_read += got;
   return got;

@@ -34,6 +34,9 @@ class CSerialComm {
   // Stops the monitor (waiting up to wait_ms), discards both queues, closes.
   void close_port(uint32_t wait_ms);
   bool is_open() const { return m_fd.load() != -1; }
+  // Changes at every open and close, so an exchange that waited can tell
+  // whether the port it began on is still the one open.
+  uint64_t generation() const { return m_generation.load(); }
   const std::string& port_name() const { return m_port_name; }
 
   // Bytes waiting in the input queue; no value when closed or on failure.
@@ -47,6 +50,9 @@ class CSerialComm {
   void drain_input();
   // Sleeps until input is waiting or wait_ms has passed, keeping the window
   // painting when called on the user-interface thread. True when bytes wait.
+  // The wait watches a duplicate of the descriptor, so a port closed or
+  // reopened by something handled meanwhile cannot hand its number to
+  // another file under the wait.
   bool wait_input(uint32_t wait_ms);
 
   // Blocks until every queued write has been handed to the driver (or
@@ -74,6 +80,7 @@ class CSerialComm {
   void thread_ended();
 
   std::atomic<int> m_fd{-1};
+  std::atomic<uint64_t> m_generation{0};
   std::string m_port_name;
   const uint32_t m_option_bits = 3;  // monitor thread + asynchronous I/O
   std::atomic<bool> m_running{false};

@@ -36,10 +36,9 @@ TEST(CommandLine, LinkOptionsInBothSpellings) {
 
 TEST(CommandLine, BadValuesNameTheOptionOnOneLine) {
   const std::vector<std::vector<std::string>> bad = {
-      {"--bind-port", "0"},           {"--device-port", "65536"},
-      {"--switcher-bind-port", "x1"}, {"--switcher-device-port"},
-      {"--search-address", "1.2.3"},  {"--search-address", "300.1.1.1"},
-      {"--serial-port"},              {"--bind-port", "70 00"},
+      {"--bind-port", "0"},       {"--device-port", "65536"},    {"--switcher-bind-port", "x1"},
+      {"--switcher-device-port"}, {"--search-address", "1.2.3"}, {"--search-address", "300.1.1.1"},
+      {"--serial-port"},          {"--bind-port", "70 00"},
   };
   for (const auto& args : bad) {
     const CommandLine cl = parse(args);
@@ -71,5 +70,7 @@ TEST(CommandLine, ScanAndDemoSearchAtStart) {
   const CommandLine demo = parse({"--demo"});
   EXPECT_TRUE(demo.demo);
   EXPECT_TRUE(demo.scan_at_start);
+  EXPECT_FALSE(parse({}).trace);
+  EXPECT_TRUE(parse({"--trace"}).trace);
 }
 }  // namespace

@@ -6,11 +6,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QTest>
+#include <QTimer>
 #include <chrono>
 #include <cstring>
 #include <thread>
 
 #include "app/error_box.h"
+#include "link/exchange.h"
 #include "link/link_options.h"
 #include "link/tick.h"
 #include "support/ports.h"
@@ -139,9 +142,12 @@ TEST_F(DeviceLinkTest, QueryTakesAReplyInsideTheBoundAndStoresTheSender) {
   EXPECT_TRUE(taken);
   EXPECT_EQ(seen, reply);
   EXPECT_EQ(link_.m_udpSockfd, -1);
-  EXPECT_EQ(link_.m_dev_addr.sin_addr.s_addr, inet_addr("127.0.0.2"));
-  EXPECT_EQ(ntohs(link_.m_dev_addr.sin_port), link_options().device_port);
-  // The next opening targets the table's row again.
+  // The query's own exchange kept the sender; the page-held destination is
+  // not touched by it.
+  EXPECT_EQ(link_.m_last_reply_addr.sin_addr.s_addr, inet_addr("127.0.0.2"));
+  EXPECT_EQ(ntohs(link_.m_last_reply_addr.sin_port), link_options().device_port);
+  EXPECT_EQ(link_.m_dev_addr.sin_addr.s_addr, 0u);
+  // The page-held socket targets the table's row.
   std::strcpy(link_.m_device_table[0].ip, "127.0.0.3");
   ASSERT_TRUE(link_.open_command_socket());
   EXPECT_EQ(link_.m_dev_addr.sin_addr.s_addr, inet_addr("127.0.0.3"));
@@ -152,9 +158,8 @@ TEST_F(DeviceLinkTest, QueryGivesUpAtTheBoundAndIgnoresALateReply) {
   FakeDeviceEnd device(link_options().device_port);
   std::thread t = answer_after(device, 900, build_frame(0xA1, 5, Link::Udp, 0x32));
   const uint32_t t0 = tick_ms();
-  const bool taken = link_.query_udp(0x32, {}, 200, 0, [](std::span<const uint8_t> d) {
-    return is_command_reply(d, 0x32);
-  });
+  const bool taken = link_.query_udp(
+      0x32, {}, 200, 0, [](std::span<const uint8_t> d) { return is_command_reply(d, 0x32); });
   const uint32_t spent = ticks_since(t0);
   t.join();
   EXPECT_FALSE(taken);
@@ -215,5 +220,48 @@ TEST_F(DeviceLinkTest, SendCommandFollowsTheConnectionMode) {
   link_.send_command(0x36, Bytes{1});
   EXPECT_EQ(device.receive(1000), build_frame(0xA1, 5, Link::Udp, 0x36, Bytes{1}));
   EXPECT_TRUE(recorded_errors().isEmpty());
+}
+}  // namespace
+
+namespace {
+// A query asked for by a timer while another query waits neither interleaves
+// with it nor shares its reply buffer: it is queued, and runs afterwards with
+// a reply of its own.
+TEST_F(DeviceLinkTest, QueryAskedInsideAnotherQuerysWaitRunsAfterItWithItsOwnReply) {
+  FakeDeviceEnd device(link_options().device_port);
+  const Bytes first_reply = build_frame(0xA1, 0x05, Link::Udp, 0x32, Bytes(40, 0x11));
+  const Bytes second_reply = build_frame(0xA1, 0x05, Link::Udp, 0x90, Bytes(8, 0x22));
+  bool interleaved = false;
+  std::thread t([&] {
+    sockaddr_in from{};
+    if (device.receive(2000, &from).empty()) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    interleaved = !device.receive(0).empty();
+    device.send_to(from, first_reply);
+    if (device.receive(2000, &from).empty()) return;
+    device.send_to(from, second_reply);
+  });
+  auto second = std::make_shared<Bytes>();
+  bool second_ran_now = true;
+  QTimer::singleShot(20, [&] {
+    second_ran_now = link_.query_udp(0x90, {}, 1000, 0, [second](std::span<const uint8_t> d) {
+      if (!is_command_reply(d, 0x90)) return false;
+      second->assign(d.begin(), d.end());
+      return true;
+    });
+  });
+  Bytes first;
+  EXPECT_TRUE(link_.query_udp(0x32, {}, 1500, 0, [&](std::span<const uint8_t> d) {
+    if (!is_command_reply(d, 0x32)) return false;
+    first.assign(d.begin(), d.end());
+    return true;
+  }));
+  EXPECT_FALSE(second_ran_now);
+  EXPECT_EQ(first, first_reply);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !second->empty(); }, 3000));
+  t.join();
+  EXPECT_FALSE(interleaved);
+  EXPECT_EQ(*second, second_reply);
+  EXPECT_EQ(queued_exchanges(), 0);
 }
 }  // namespace

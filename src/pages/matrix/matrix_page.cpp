@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "controls/shade_button.h"
 #include "controls/skin_button.h"
+#include "link/exchange.h"
 #include "pages/matrix/matrix_commands.h"
 #include "pages/matrix/matrix_function_page.h"
 #include "pages/matrix/matrix_setting_page.h"
@@ -67,6 +68,7 @@ CClass_matrix_control::CClass_matrix_control(QWidget* parent)
   }
 
   if (m_p_glo_main_set_or_get_dlg) QueryMatrixLock();
+  if (!PageGuard(this)) return;
   SelectSubPage(1);
 }
 
@@ -182,9 +184,7 @@ bool CClass_matrix_control::SendMatrixText(const uint8_t* bytes, size_t n) {
     return true;
   }
   if (main->m_eState == 1) {
-    if (!main->m_comm.is_open()) return false;
-    main->m_comm.write_port(bytes, n);
-    return true;
+    return main->send_serial_bytes(std::span<const uint8_t>(bytes, n));
   }
   return false;
 }
@@ -192,6 +192,12 @@ bool CClass_matrix_control::SendMatrixText(const uint8_t* bytes, size_t n) {
 void CClass_matrix_control::QueryMatrixLock() {
   CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg;
   if (!main) return;
+  if (exchange_would_queue()) {
+    run_exchange("matrix lock query", [page = PageGuard(this), this] {
+      if (page) QueryMatrixLock();
+    });
+    return;
+  }
   // The lock lives in the device and is always asked over UDP, whatever the
   // connection mode. Without a reply the lock keeps its value.
   main->query_udp(matrix_cmd::kLockQuery, {}, kMatrixLockQueryBoundMs, kMatrixLockPauseMs,

@@ -5,6 +5,8 @@
 
 #include "app/main_window.h"
 #include "link/control_frame.h"
+#include "link/exchange.h"
+#include "link/link_ui.h"
 #include "link/tick.h"
 #include "link/trace.h"
 #include "link/wait.h"
@@ -37,6 +39,12 @@ void SendMvCommandLan(uint8_t command, std::span<const uint8_t> payload) {
 void QueryDeviceStateLan() {
   CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg;
   if (!main) return;
+  // From inside another exchange's wait the whole query runs once that one
+  // has ended; it touches only the main window's model.
+  if (exchange_would_queue()) {
+    run_exchange("multiviewer state query", [] { QueryDeviceStateLan(); });
+    return;
+  }
   // Request: 20-byte frame, command 32, no payload. Only byte 16 of what
   // comes back is tested; the reply's layout is read by DecodeStateReply,
   // with zeros past the end of a short datagram.
@@ -44,44 +52,41 @@ void QueryDeviceStateLan() {
       mv_cmd::kStateQuery, {}, kLanQueryBoundMs, 0, [main](std::span<const uint8_t> datagram) {
         const uint8_t command = byte_at(datagram, kFrameCommandOffset);
         if (command != mv_cmd::kStateQuery) {
-          trace("recv cmd 0x%02x, not the state reply, skipped\n", command);
+          trace(lcMultiviewer(), "recv cmd 0x%02x, not the state reply, skipped\n", command);
           return false;
         }
         DecodeStateReply(*main, datagram, /*serial=*/false);
         return true;
       });
-  if (!taken) trace("wait time over \n");
+  if (!taken) trace(lcMultiviewer(), "wait time over \n");
   main->m_16_view_state_read = 1;
 }
 
 void QueryDeviceStateSerial() {
   CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg;
   if (!main || !main->m_comm.is_open()) return;
-  const uint32_t t0 = tick_ms();
-  // Bytes kept from an earlier exchange would be found again by the reader,
-  // which rescans the whole buffer: an old state reply would then be taken
-  // for the answer to this request. The accumulation starts empty.
-  std::memset(main->m_com_recv_buf, 0, sizeof main->m_com_recv_buf);
-  main->m_com_recv_len = 0;
-  main->m_comm.drain_input();
-  main->send_serial_command(mv_cmd::kStateQuery);
-  pause_ms(kSerialQueryPauseMs);
-
-  bool replied = false;
-  for (;;) {
-    main->poll_serial_input();
+  // From inside another exchange's wait the query runs once that one has
+  // ended; it touches only the main window's model.
+  run_exchange("multiviewer serial state query", [main] {
+    if (!main->m_comm.is_open()) return;
+    const uint32_t t0 = tick_ms();
+    BusyScope busy;
+    // Bytes kept from an earlier exchange would be found again by the
+    // reader, which rescans the whole buffer: an old state reply would then
+    // be taken for the answer to this request. The accumulation starts empty.
+    std::memset(main->m_com_recv_buf, 0, sizeof main->m_com_recv_buf);
+    main->m_com_recv_len = 0;
+    main->m_comm.drain_input();
+    const std::vector<uint8_t> request =
+        main->build_device_frame(mv_cmd::kStateQuery, {}, Link::Serial);
+    main->m_comm.write_port(request.data(), request.size());
+    pause_ms(kSerialQueryPauseMs);
     // The reader decodes a state reply of a multiviewer into the model
     // itself (the main window's store_serial_state_reply).
-    if (main->parse_serial_reply(main->m_com_recv_buf, main->m_com_recv_len) > 0) {
-      replied = true;
-      break;
-    }
-    const uint32_t elapsed = ticks_since(t0);
-    if (elapsed > kSerialQueryBoundMs) break;
-    main->m_comm.wait_input(std::min(kSerialPassWaitMs, kSerialQueryBoundMs - elapsed + 1));
-  }
-  if (!replied) trace("time over \n");
-  main->m_16_view_state_read = 1;
+    if (!main->poll_serial_reply(t0, kSerialQueryBoundMs, kSerialPassWaitMs))
+      trace(lcMultiviewer(), "time over \n");
+    main->m_16_view_state_read = 1;
+  });
 }
 
 void QueryDeviceState() {

@@ -130,6 +130,8 @@ CClass_16view_control::CClass_16view_control(QWidget* shell)
 
   if (m_p_main) {
     QueryDeviceState();
+    // The query waited: the page may have been closed meanwhile.
+    if (!PageGuard(this)) return;
     const All16ViewPageData& data = m_p_main->m_all_16_view_page_data;
 
     combo(IDC_CTL_MODE_LIST)->addItems(mode_items());

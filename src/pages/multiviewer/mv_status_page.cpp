@@ -42,6 +42,7 @@ CClass_16view_status::CClass_16view_status(QWidget* shell)
   if (!m_p_main) return;
   // The state is read over the LAN whatever the connection mode says.
   QueryDeviceStateLan();
+  if (!PageGuard(this)) return;
   RecalcWholePreview(*m_p_main);
   fill_from_model();
 }

@@ -96,7 +96,7 @@ void CClass_16view_umd::on_enter_key(QWidget* focus) {
       break;
     }
   }
-  trace("m_umd_string_index = %d \n", m_umd_string_index);
+  trace(lcMultiviewer(), "m_umd_string_index = %d \n", m_umd_string_index);
   if (m_umd_string_index >= 0) send_label(m_umd_string_index + 1);
 }
 

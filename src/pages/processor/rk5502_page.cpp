@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "controls/skin_button.h"
+#include "link/exchange.h"
 #include "link/trace.h"
 #include "pages/processor/layout_keys.h"
 #include "pages/processor/layout_preview.h"
@@ -84,23 +85,31 @@ void CClass_rk5502_main_dlg::set_key_face(int code, bool active) {
 void CClass_rk5502_main_dlg::QueryRk5502State() {
   CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg;
   if (!main) return;
+  if (exchange_would_queue()) {
+    run_exchange("rk5502 state query", [page = PageGuard(this), this] {
+      if (page) QueryRk5502State();
+    });
+    return;
+  }
+  const PageGuard page(this);
   Rk5502PageData& data = main->m_all_rk5502_page_data;
   std::optional<Rk5502StateReply> reply;
   main->query_udp(processor_cmd::kRk5502StateQuery, {}, kRk5502QueryBoundMs, kRk5502QueryPauseMs,
                   [&reply](std::span<const uint8_t> datagram) {
                     reply = decode_rk5502_state(datagram);
-                    if (!reply) trace("the cmd is not right \n");
+                    if (!reply) trace(lcProcessor(), "the cmd is not right \n");
                     return reply.has_value();
                   });
+  if (!page) return;
   if (!reply) {
-    trace("wait time over \n");
+    trace(lcProcessor(), "wait time over \n");
     return;
   }
   data.output_format = reply->output_format;
   data.show_mode = reply->show_mode;
   for (int line = 0; line < 4; ++line)
     if (reply->umd_name_len[line] > kRk5502UmdNameMax)
-      trace("line %d umdNameLen is wrong,please check the recv data. \n", line);
+      trace(lcProcessor(), "line %d umdNameLen is wrong,please check the recv data. \n", line);
   data.pip_child_ch[0] = reply->pip_child_ch[0];
   data.pip_child_ch[1] = reply->pip_child_ch[1];
   data.loop_state = reply->loop_state;

@@ -96,9 +96,9 @@ void CClass_new_tm3306_dlg::SendTm3306Layout() {
   const std::span<const uint8_t> payload(&code, 1);
   if (main->m_eState == 0) {
     main->send_udp_command(processor_cmd::kLayout, payload);
-    trace("net \n");
+    trace(lcProcessor(), "net \n");
   } else if (main->m_eState == 1) {
-    if (main->send_serial_command(processor_cmd::kLayout, payload)) trace("com \n");
+    if (main->send_serial_command(processor_cmd::kLayout, payload)) trace(lcProcessor(), "com \n");
   }
 }
 

@@ -1,0 +1,191 @@
+// What may happen while an exchange waits, provoked for real against the
+// simulator and pseudo-terminals: a timer that sends, a page closed under its
+// own query, a search asked for while a page waits, the serial port closed
+// and reopened under a poll. Each ends with the right bytes on the wire and
+// nothing used after it was freed.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <cstring>
+
+#include "app/error_box.h"
+#include "app/main_window.h"
+#include "controls/skin_button.h"
+#include "link/control_frame.h"
+#include "link/exchange.h"
+#include "link/link_options.h"
+#include "link/tick.h"
+#include "pages/multiviewer/mv_commands.h"
+#include "pages/multiviewer/mv_page.h"
+#include "pages/processor/processor_frames.h"
+#include "pages/processor/rk5502_page.h"
+#include "support/devsim_fixture.h"
+#include "support/pty_pair.h"
+
+namespace {
+using devsim::DeviceSpec;
+using devsim::ReceivedFrame;
+using ms = std::chrono::milliseconds;
+
+// The port a frame was sent from ("a.b.c.d:port").
+int sender_port(const ReceivedFrame& f) {
+  return std::stoi(f.sender.substr(f.sender.find(':') + 1));
+}
+
+class ExchangeHazardTest : public ::testing::Test {
+ protected:
+  void SetUp() override { clear_recorded_errors(); }
+  void TearDown() override {
+    delete dlg_;
+    QCoreApplication::processEvents();
+  }
+  CKELVARO_16_VIEWDlg& window() {
+    if (!dlg_) {
+      dlg_ = new CKELVARO_16_VIEWDlg;
+      dlg_->show();
+    }
+    return *dlg_;
+  }
+  // A slow rk5502 showing layout 5: every reply leaves 150 ms late, so its
+  // page's state query at creation waits that long.
+  void slow_rk5502(SimulatorFixture& sim) {
+    devsim::Rk5502State st = sim.sim().rk5502_state(0);
+    st.show_mode = 5;
+    sim.sim().set_rk5502_state(0, st);
+    devsim::Faults f;
+    f.reply_delay_ms = 150;
+    sim.sim().set_faults(0, f);
+    sim.configure_panel();
+  }
+  CKELVARO_16_VIEWDlg* dlg_ = nullptr;
+};
+
+TEST_F(ExchangeHazardTest, TimerFiringInsideAQuerySendsAfterTheQueryOnItsOwnSocket) {
+  SimulatorFixture sim({DeviceSpec::lan(devsim::kTypeRk5502, 6)});
+  slow_rk5502(sim);
+  CKELVARO_16_VIEWDlg& w = window();
+  int queued_inside = -1;
+  QTimer::singleShot(40, &w, [&] {
+    const uint8_t code = 3;
+    w.send_udp_command(processor_cmd::kLayout, std::span<const uint8_t>(&code, 1));
+    queued_inside = queued_exchanges();
+  });
+  ASSERT_TRUE(sim.select_in_main_window(w, 0));
+  EXPECT_EQ(queued_inside, 1);
+  // The query was not disturbed: its reply was taken and shown.
+  ASSERT_NE(qobject_cast<CClass_rk5502_main_dlg*>(w.m_p_mian_show_dlg), nullptr);
+  EXPECT_EQ(w.m_all_rk5502_page_data.show_mode, 5);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return sim.sim().frames().size() >= 2; }, 3000));
+  const std::vector<ReceivedFrame> frames = sim.sim().frames();
+  ASSERT_EQ(frames.size(), 2u);
+  EXPECT_EQ(frames[0].command(), processor_cmd::kRk5502StateQuery);
+  EXPECT_EQ(frames[1].command(), processor_cmd::kLayout);
+  EXPECT_EQ(frames[1].bytes, build_frame(devsim::kTypeRk5502, 6, Link::Udp, processor_cmd::kLayout,
+                                         std::vector<uint8_t>{3}));
+  // Sent after the query's socket had closed: from the command port again.
+  EXPECT_EQ(sender_port(frames[0]), link_options().bind_port);
+  EXPECT_EQ(sender_port(frames[1]), link_options().bind_port);
+  EXPECT_GE(frames[1].time - frames[0].time, ms(140));
+  EXPECT_EQ(queued_exchanges(), 0);
+  EXPECT_TRUE(sim.no_bad_frames());
+}
+
+TEST_F(ExchangeHazardTest, PageClosedInsideItsOwnQueryIsNeitherShownNorUsedAfterFree) {
+  SimulatorFixture sim({DeviceSpec::lan(devsim::kTypeMultiviewer, 2)});
+  sim.configure_panel();
+  CKELVARO_16_VIEWDlg& w = window();
+  ASSERT_TRUE(sim.select_in_main_window(w, 0));
+  QPointer<PageFrame> page = w.m_p_mian_show_dlg;
+  auto* mv = qobject_cast<CClass_16view_dlg*>(page.data());
+  ASSERT_NE(mv, nullptr);
+  mv->SelectSubPage(3);
+  const size_t before = sim.sim().frames().size();
+
+  // The layout tab reads the state when it is made; the page goes while
+  // that read waits for the slow device.
+  devsim::Faults f;
+  f.reply_delay_ms = 150;
+  sim.sim().set_faults(0, f);
+  QTimer::singleShot(40, &w, [&] { w.close_shown_page(); });
+  QTest::mouseClick(mv->tab_button(2), Qt::LeftButton);
+  EXPECT_EQ(w.m_p_mian_show_dlg, nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return page.isNull(); }, 2000));
+  const std::vector<ReceivedFrame> frames = sim.sim().frames();
+  ASSERT_EQ(frames.size(), before + 1);
+  EXPECT_EQ(frames.back().command(), 0x32);
+  EXPECT_TRUE(sim.nothing_more(frames.size(), ms(300)));
+
+  // The same during a page's construction: the page is never shown.
+  SimulatorFixture slow({DeviceSpec::lan(devsim::kTypeRk5502, 6)});
+  slow_rk5502(slow);
+  QTimer::singleShot(40, &w, [&] {
+    for (auto* p : w.findChildren<CClass_rk5502_main_dlg*>()) p->destroy_page();
+  });
+  EXPECT_FALSE(slow.select_in_main_window(w, 0));
+  EXPECT_TRUE(w.findChildren<CClass_rk5502_main_dlg*>().isEmpty() ||
+              w.findChildren<CClass_rk5502_main_dlg*>().front()->is_closed());
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return w.findChildren<CClass_rk5502_main_dlg*>().isEmpty(); }, 2000));
+  EXPECT_EQ(slow.frames_with_command(0, processor_cmd::kRk5502StateQuery).size(), 1u);
+  EXPECT_TRUE(slow.nothing_more(slow.sim().frames().size(), ms(300)));
+}
+
+TEST_F(ExchangeHazardTest, SearchStartedWhileAPageWaitsRunsAfterThePageIsUp) {
+  SimulatorFixture sim({DeviceSpec::lan(devsim::kTypeRk5502, 6)});
+  slow_rk5502(sim);
+  CKELVARO_16_VIEWDlg& w = window();
+  bool searching_inside = true;
+  QTimer::singleShot(40, &w, [&] {
+    w.on_scan();
+    searching_inside = w.search_running();
+  });
+  ASSERT_TRUE(sim.select_in_main_window(w, 0));
+  EXPECT_FALSE(searching_inside);
+  QPointer<PageFrame> page = w.m_p_mian_show_dlg;
+  ASSERT_NE(qobject_cast<CClass_rk5502_main_dlg*>(page.data()), nullptr);
+  EXPECT_EQ(w.m_all_rk5502_page_data.show_mode, 5);
+
+  // The search comes next, from the event loop: it closes the page and finds
+  // no multiviewer.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return page.isNull(); }, 4000));
+  EXPECT_FALSE(w.search_running());
+  EXPECT_EQ(w.m_p_mian_show_dlg, nullptr);
+  EXPECT_EQ(w.device_list()->itemText(0), QStringLiteral("No Device Found"));
+  const std::vector<ReceivedFrame> frames = sim.sim().frames();
+  ASSERT_GE(frames.size(), 2u);
+  EXPECT_EQ(frames[0].command(), processor_cmd::kRk5502StateQuery);
+  EXPECT_EQ(frames[1].bytes, build_search_request(Link::Udp));
+  EXPECT_GE(frames[1].time - frames[0].time, ms(140));
+}
+
+TEST_F(ExchangeHazardTest, SerialPortClosedAndReopenedDuringAPollEndsThePoll) {
+  PtyPair first, second;
+  ASSERT_TRUE(first.ok() && second.ok());
+  CKELVARO_16_VIEWDlg& w = window();
+  w.m_eState = 1;
+  ASSERT_TRUE(w.m_comm.open_port(first.slave_name(), 115200));
+  w.m_main_com_dev_type = 0xA1;
+  w.m_device_table[0].dev_type = 0xA1;
+  w.m_device_table[0].dev_id = 4;
+  w.m_device_index = 0;
+  w.m_16_view_window_source[0] = 7;
+
+  // A state reply waits on the new line: it does not answer this request.
+  std::vector<uint8_t> payload(649, 0x02);
+  const std::vector<uint8_t> reply = build_frame(0xA1, 4, Link::Serial, 0x32, payload);
+  QTimer::singleShot(60, &w, [&] {
+    w.m_comm.close_port(500);
+    ASSERT_TRUE(w.m_comm.open_port(second.slave_name(), 115200));
+    second.device_write(reply);
+  });
+  const uint32_t t0 = tick_ms();
+  QueryDeviceStateSerial();
+  EXPECT_LT(ticks_since(t0), 2500u);  // ended by the reopening, not the 5 s bound
+  EXPECT_EQ(w.m_16_view_window_source[0], 7);
+  EXPECT_EQ(first.device_read_all(200), build_frame(0xA1, 4, Link::Serial, 0x32, {}));
+  w.m_comm.close_port(500);
+}
+}  // namespace
