@@ -5,6 +5,7 @@
 // nothing used after it was freed.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QPointer>
 #include <QTest>
@@ -68,13 +69,19 @@ TEST_F(ExchangeHazardTest, TimerFiringInsideAQuerySendsAfterTheQueryOnItsOwnSock
   slow_rk5502(sim);
   CKELVARO_16_VIEWDlg& w = window();
   int queued_inside = -1;
+  bool busy_inside = false;
   QTimer::singleShot(40, &w, [&] {
+    // The one-second query shows the busy cursor while it waits.
+    busy_inside = QApplication::overrideCursor() &&
+                  QApplication::overrideCursor()->shape() == Qt::BusyCursor;
     const uint8_t code = 3;
     w.send_udp_command(processor_cmd::kLayout, std::span<const uint8_t>(&code, 1));
     queued_inside = queued_exchanges();
   });
   ASSERT_TRUE(sim.select_in_main_window(w, 0));
   EXPECT_EQ(queued_inside, 1);
+  EXPECT_TRUE(busy_inside);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   // The query was not disturbed: its reply was taken and shown.
   ASSERT_NE(qobject_cast<CClass_rk5502_main_dlg*>(w.m_p_mian_show_dlg), nullptr);
   EXPECT_EQ(w.m_all_rk5502_page_data.show_mode, 5);
