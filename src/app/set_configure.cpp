@@ -57,8 +57,7 @@ CSetConfigure::CSetConfigure(QWidget* main_window)
       ip_field()->set_address(QString::fromLatin1(row->ip, qstrnlen(row->ip, sizeof row->ip)));
   }
   set_serial_controls(false);
-  static_cast<QLabel*>(control(IDC_CFG_STATUS_ICON))
-      ->setPixmap(skin_icon(status_icon_id()).pixmap(32, 32));
+  show_status_icon();
 
   on_command(IDC_CFG_MODE_LIST, [this] { on_mode_changed(); });
   on_command(IDC_CFG_CONNECT, [this] { on_connect(); });
@@ -79,8 +78,15 @@ void CSetConfigure::paint_page(QPainter& painter) {
   painter.setPen(QPen(Qt::black, 1));
   painter.drawLine(20, 80, 460, 80);
   painter.drawLine(20, 190, 460, 190);
-  static_cast<QLabel*>(control(IDC_CFG_STATUS_ICON))
-      ->setPixmap(skin_icon(status_icon_id()).pixmap(32, 32));
+}
+
+void CSetConfigure::show_status_icon() {
+  // Setting the label's pixmap repaints it, so it is set only when the
+  // connection state it shows has changed, never from a paint.
+  const int icon = status_icon_id();
+  if (icon == m_shown_icon) return;
+  m_shown_icon = icon;
+  static_cast<QLabel*>(control(IDC_CFG_STATUS_ICON))->setPixmap(skin_icon(icon).pixmap(32, 32));
 }
 
 void CSetConfigure::on_mode_changed() {
@@ -97,7 +103,7 @@ void CSetConfigure::on_mode_changed() {
     control(IDC_CFG_CHANGE_IP)->setEnabled(true);
     main->m_eState = 0;
     m_connected = false;
-    update();
+    show_status_icon();
   }
 }
 
@@ -110,7 +116,7 @@ void CSetConfigure::on_connect() {
     control(IDC_CFG_PORT_LIST)->setEnabled(true);
     control(IDC_CFG_BAUD_LIST)->setEnabled(true);
     m_connected = false;
-    update();
+    show_status_icon();
     return;
   }
   const uint32_t baud = combo(IDC_CFG_BAUD_LIST)->currentText().toUInt();
@@ -122,7 +128,7 @@ void CSetConfigure::on_connect() {
   control(IDC_CFG_PORT_LIST)->setEnabled(false);
   control(IDC_CFG_BAUD_LIST)->setEnabled(false);
   m_connected = true;
-  update();
+  show_status_icon();
 }
 
 // Network parameters, command 05, payload of 12 bytes at frame offset 17:

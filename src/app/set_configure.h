@@ -39,6 +39,9 @@ class CSetConfigure : public PageFrame {
 
  private:
   void set_serial_controls(bool enabled);
+  // Shows the icon of status_icon_id() when it differs from the one shown.
+  void show_status_icon();
   bool m_connected = false;
+  int m_shown_icon = 0;  // icon id on the status label, 0 before the first
   QRect m_rc_status_icon;
 };

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QTest>
 #include <cstring>
 
@@ -13,6 +14,7 @@
 #include "app/main_window.h"
 #include "controls/skin_button.h"
 #include "link/link_options.h"
+#include "res/skin.h"
 #include "support/devsim_fixture.h"
 #include "support/ports.h"
 #include "support/pty_pair.h"
@@ -22,6 +24,12 @@ QStringList items(QComboBox* list) {
   QStringList out;
   for (int i = 0; i < list->count(); ++i) out << list->itemText(i);
   return out;
+}
+
+// The status label shows icon `id`.
+bool shows_icon(CSetConfigure* cfg, int id) {
+  const QPixmap shown = static_cast<QLabel*>(cfg->control(IDC_CFG_STATUS_ICON))->pixmap();
+  return !shown.isNull() && shown.toImage() == skin_icon(id).pixmap(32, 32).toImage();
 }
 
 class SetConfigureTest : public ::testing::Test {
@@ -87,6 +95,7 @@ TEST_F(SetConfigureTest, ListsAndEnablingAtCreation) {
   EXPECT_TRUE(cfg->control(1036)->isEnabled());
   EXPECT_TRUE(cfg->control(1032)->isEnabled());
   EXPECT_EQ(cfg->status_icon_id(), 211);
+  EXPECT_TRUE(shows_icon(cfg, 211));
 }
 
 TEST_F(SetConfigureTest, ModeChangesEnableTheirControls) {
@@ -113,6 +122,7 @@ TEST_F(SetConfigureTest, ConnectAndDisconnectOnAPseudoTerminal) {
   EXPECT_TRUE(cfg->connected());
   EXPECT_EQ(cfg->button(1011)->text(), "Disconnect");
   EXPECT_EQ(cfg->status_icon_id(), 212);
+  EXPECT_TRUE(shows_icon(cfg, 212));
   EXPECT_FALSE(cfg->control(1014)->isEnabled());
   EXPECT_FALSE(cfg->control(1015)->isEnabled());
   // Frames now go to the line, link byte 00.
@@ -135,6 +145,7 @@ TEST_F(SetConfigureTest, ConnectAndDisconnectOnAPseudoTerminal) {
   EXPECT_FALSE(dlg_->m_comm.is_open());
   EXPECT_EQ(cfg->button(1011)->text(), "Connect");
   EXPECT_EQ(cfg->status_icon_id(), 211);
+  EXPECT_TRUE(shows_icon(cfg, 211));
   EXPECT_TRUE(cfg->control(1014)->isEnabled());
 }
 
@@ -156,8 +167,10 @@ TEST_F(SetConfigureTest, ConnectWhileTheOldPortIsStillOpenReopensIt) {
   choose(cfg->combo(1014), QString::fromStdString(line_.slave_name()));
   QTest::mouseClick(cfg->control(1011), Qt::LeftButton);
   ASSERT_TRUE(dlg_->m_comm.is_open());
+  ASSERT_TRUE(shows_icon(cfg, 212));
   choose(cfg->combo(1103), 0);  // LAN: the flag is reset, the port stays open
   EXPECT_FALSE(cfg->connected());
+  EXPECT_TRUE(shows_icon(cfg, 211));
   EXPECT_TRUE(dlg_->m_comm.is_open());
   choose(cfg->combo(1103), 1);
   QTest::mouseClick(cfg->control(1011), Qt::LeftButton);
@@ -185,8 +198,9 @@ TEST_F(SetConfigureTest, ChangeIpOverTheLan) {
   ASSERT_EQ(frames.size(), 1u);
   EXPECT_EQ(frames[0].bytes.size(), 32u);
   EXPECT_EQ(frames[0].bytes[6], 0x01);
-  EXPECT_EQ(std::vector<uint8_t>(std::begin(dlg_->m_dev_net_param), std::end(dlg_->m_dev_net_param)),
-            (std::vector<uint8_t>{10, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(
+      std::vector<uint8_t>(std::begin(dlg_->m_dev_net_param), std::end(dlg_->m_dev_net_param)),
+      (std::vector<uint8_t>{10, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_TRUE(sim.no_bad_frames());
 }
 
