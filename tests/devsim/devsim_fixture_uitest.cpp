@@ -45,6 +45,11 @@ TEST_F(FixturePanelTest, LanDeviceIsSelectedAsASearchWouldHaveIt) {
     w.send_command(0x33, std::vector<uint8_t>{4});
     ASSERT_TRUE(fx.received_command(1, 0x33, {4}));
     EXPECT_EQ(fx.sim().multiviewer_state(1).window_count, 4);
+    const auto missing = fx.received_command(1, 0x34, {4}, std::chrono::milliseconds(50));
+    EXPECT_FALSE(missing);
+    EXPECT_NE(std::string(missing.message()).find("never received command 0x34 with"),
+              std::string::npos)
+        << missing.message();
     EXPECT_TRUE(fx.no_bad_frames());
   }
   EXPECT_EQ(link_options().device_port, before.device_port) << "options restored";

@@ -1,6 +1,7 @@
 #include "support/devsim_fixture.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <thread>
 
 #include "devsim/cli.h"
@@ -68,9 +69,13 @@ std::vector<devsim::ReceivedFrame> SimulatorFixture::frames_with_command(int dev
     return std::equal(p.begin(), p.end(), payload.begin(), payload.end());
   };
   if (m_sim->wait_for_frames(1, timeout, match)) return ::testing::AssertionSuccess();
+  // Each value streamed into an AssertionResult goes through a stream of its
+  // own, so a std::hex would not reach the number: the code is formatted here.
+  char code[8];
+  std::snprintf(code, sizeof code, "0x%02x", command);
   auto r = ::testing::AssertionFailure()
-           << "device " << device << " never received command 0x" << std::hex << int(command)
-           << " with payload " << devsim::hex(payload) << "\nreceived:";
+           << "device " << device << " never received command " << code << " with payload "
+           << devsim::hex(payload) << "\nreceived:";
   for (const auto& f : m_sim->frames()) r << "\n  " << devsim::describe(f);
   return r;
 }
