@@ -1,11 +1,12 @@
-// Runs a fuzz target where libFuzzer is not available: every file of the
-// given seed directories, then generated inputs. The generated inputs mutate
+// Runs a fuzz target without libFuzzer: every file of the given corpus
+// directories, then generated inputs. The generated inputs mutate
 // the seeds the way damaged or hostile line traffic looks (flipped bytes,
 // frame starts and end bytes put anywhere, length fields set to edge values,
-// truncation, splicing two inputs) and add plain random bytes. The generator
+// truncation, splicing two inputs, command and type bytes of the parsers)
+// and add plain random bytes. The generator
 // is seeded with a fixed value, so a failure repeats.
 //
-// Usage: replay --runs=N DIR...
+// Usage: replay [--runs=N] DIR_OR_FILE...
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -83,7 +84,7 @@ Bytes mutate(const std::vector<Bytes>& seeds, std::mt19937& rng) {
       }
       case 6:  // command, type and separator bytes
         if (b.size() > 18) {
-          static const uint8_t values[] = {0xFF, 0x32, 0xA1, 0x2D};
+          static const uint8_t values[] = {0xFF, 0x32, 0x50, 0x90, 0xA1, 0x2D};
           b[pick(b.size())] = values[pick(std::size(values))];
         }
         break;
@@ -109,16 +110,28 @@ int main(int argc, char** argv) {
       runs = std::strtol(arg.c_str() + 7, nullptr, 10);
       continue;
     }
+    // A file is one input (a saved crash, say); a directory is a corpus.
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(arg, ec)) {
-      if (!entry.is_regular_file()) continue;
-      std::ifstream in(entry.path(), std::ios::binary);
+    const auto read_input = [&seeds](const std::filesystem::path& path) {
+      std::ifstream in(path, std::ios::binary);
       seeds.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    if (std::filesystem::is_regular_file(arg, ec)) {
+      read_input(arg);
+      continue;
     }
+    for (const auto& entry : std::filesystem::directory_iterator(arg, ec))
+      if (entry.is_regular_file()) read_input(entry.path());
     if (ec) {
-      std::fprintf(stderr, "cannot read seed directory %s\n", arg.c_str());
+      std::fprintf(stderr, "cannot read corpus directory %s\n", arg.c_str());
       return 2;
     }
+  }
+  // An empty corpus would leave only random bytes, which rarely get past the
+  // first test of any parser: a wrong path must not pass quietly.
+  if (seeds.empty()) {
+    std::fprintf(stderr, "no corpus inputs given\n");
+    return 2;
   }
   std::sort(seeds.begin(), seeds.end());
   for (const Bytes& s : seeds) run(s);
