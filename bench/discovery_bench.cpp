@@ -3,7 +3,6 @@
 // stall of the user-interface thread (gap between 5 ms timer ticks). Also the
 // same for a serial search against a silent pseudo-terminal. Never fails on
 // time.
-#include "bench_util.h"
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -17,33 +16,11 @@
 
 #include "app/error_box.h"
 #include "app/main_window.h"
+#include "bench_util.h"
 #include "devsim/simulator.h"
 #include "link/link_options.h"
 #include "link/tick.h"
 #include "link/wait.h"
-
-namespace {
-struct StallProbe {
-  QElapsedTimer clock;
-  qint64 last = -1, worst = 0;
-  QTimer ticker;
-  StallProbe() {
-    ticker.setInterval(5);
-    QObject::connect(&ticker, &QTimer::timeout, [this] {
-      const qint64 now = clock.elapsed();
-      if (last >= 0) worst = std::max(worst, now - last);
-      last = now;
-    });
-  }
-  void start() {
-    clock.restart();
-    last = -1;
-    worst = 0;
-    ticker.start();
-    QApplication::processEvents();
-  }
-};
-}  // namespace
 
 int main(int argc, char** argv) {
   if (!getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);

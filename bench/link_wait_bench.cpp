@@ -1,7 +1,6 @@
 // Prints how the user-interface thread fares while a device query waits for a
 // silent device: the longest gap between 5 ms timer ticks (a stall), and the
 // CPU the wait uses. Loopback only; never fails on time.
-#include "bench_util.h"
 #include <sys/resource.h>
 
 #include <QApplication>
@@ -10,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bench_util.h"
 #include "link/device_link.h"
 #include "link/link_options.h"
 #include "link/tick.h"
@@ -24,30 +24,19 @@ int main(int argc, char** argv) {
   link.m_device_table[0].dev_type = 0xA1;
   link.m_device_index = 0;
 
-  QElapsedTimer clock;
-  qint64 last = -1, worst = 0;
-  QTimer ticker;
-  ticker.setInterval(5);
-  QObject::connect(&ticker, &QTimer::timeout, [&] {
-    const qint64 now = clock.elapsed();
-    if (last >= 0) worst = std::max(worst, now - last);
-    last = now;
-  });
-
+  StallProbe probe;
   for (uint32_t bound : {200u, 1000u}) {
-    clock.restart();
-    last = -1;
-    worst = 0;
-    ticker.start();
-    QApplication::processEvents();
+    uint32_t wall = 0;
     const double cpu0 = cpu_seconds();
-    const uint32_t t0 = tick_ms();
-    link.query_udp(0x32, {}, bound, 0, [](std::span<const uint8_t>) { return false; });
-    const uint32_t wall = ticks_since(t0);
+    probe.run([&] {
+      const uint32_t t0 = tick_ms();
+      link.query_udp(0x32, {}, bound, 0, [](std::span<const uint8_t>) { return false; });
+      wall = ticks_since(t0);
+    });
     const double cpu = cpu_seconds() - cpu0;
-    ticker.stop();
-    std::printf("query bound %4u ms: waited %4u ms, longest UI stall %3lld ms, CPU %.2f %% of a core\n",
-                bound, wall, static_cast<long long>(worst), 100.0 * cpu / (wall / 1000.0));
+    std::printf(
+        "query bound %4u ms: waited %4u ms, longest UI stall %3lld ms, CPU %.2f %% of a core\n",
+        bound, wall, static_cast<long long>(probe.worst), 100.0 * cpu / (wall / 1000.0));
   }
   // The 10 ms pause after a one-way command.
   const double cpu0 = cpu_seconds();

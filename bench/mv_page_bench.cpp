@@ -8,7 +8,6 @@
 //     (bound 200 ms) and over the serial port (bound 5000 ms), with the CPU
 //     the wait used.
 // Prints figures only; never fails on time.
-#include "bench_util.h"
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -23,6 +22,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "bench_util.h"
 #include "controls/shade_button.h"
 #include "devsim/simulator.h"
 #include "link/link_options.h"
@@ -47,33 +47,6 @@ Summary summarise(std::vector<double> v) {
 
 // Longest gap between ticks of a 2 ms timer while `work` runs (from its start
 // to its end).
-struct StallProbe {
-  QElapsedTimer clock;
-  qint64 last = -1;
-  qint64 worst = 0;
-  QTimer ticker;
-  StallProbe() {
-    ticker.setInterval(2);
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, [this] {
-      const qint64 now = clock.elapsed();
-      if (last >= 0) worst = std::max(worst, now - last);
-      last = now;
-    });
-  }
-  template <class F>
-  void run(F&& work) {
-    ticker.start();
-    QApplication::processEvents();
-    clock.start();
-    last = 0;
-    worst = 0;
-    std::forward<F>(work)();
-    // The stretch from the last tick to the end counts as well.
-    worst = std::max(worst, clock.elapsed() - last);
-    ticker.stop();
-  }
-};
 
 void select_lan(CKELVARO_16_VIEWDlg& main, const devsim::DeviceInfo& d) {
   main.m_eState = 0;
@@ -172,7 +145,7 @@ int main(int argc, char** argv) {
   }
 
   // ---- opening the page against a silent device ----
-  StallProbe probe;
+  StallProbe probe(2);
   const auto open_silent = [&](const char* what, int device, bool serial) {
     devsim::Faults silent;
     silent.drop_replies = -1;

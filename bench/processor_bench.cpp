@@ -2,7 +2,6 @@
 // and how the user-interface thread fares while the rk5502 page's state query
 // waits out its 1000 ms bound against a device that never answers. Devices
 // are simulated on loopback and on a pseudo-terminal; never fails on time.
-#include "bench_util.h"
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "bench_util.h"
 #include "controls/skin_button.h"
 #include "devsim/simulator.h"
 #include "link/link_options.h"
@@ -49,12 +49,6 @@ bool select(CKELVARO_16_VIEWDlg& dlg, const devsim::DeviceInfo& d) {
   dlg.m_device_index = 0;
   dlg.select_device();
   return dlg.m_p_mian_show_dlg != nullptr;
-}
-
-double percentile(std::vector<double> v, double p) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  return v[static_cast<size_t>(p * (v.size() - 1))];
 }
 
 // Clicks layout keys in turn (never the active one) and measures, per click,

@@ -4,6 +4,7 @@
 #include "pages/multiviewer/mv_page.h"
 #include "pages/processor/rk5502_page.h"
 #include "pages/processor/tm3306_page.h"
+#include "pages/switcher/switcher_page.h"
 
 PageKind page_kind_for_type(uint8_t type, int32_t mode) {
   if (mode != 0 && mode != 1) return PageKind::None;
@@ -35,10 +36,10 @@ PageFrame* create_device_page(PageKind kind, QWidget* parent) {
       return new CClass_rk5502_main_dlg(parent);
     case PageKind::Tm3306:
       return new CClass_new_tm3306_dlg(parent);
-    case PageKind::None:
     case PageKind::Switcher:
+      return new CClass_switcher_dlg(parent);
+    case PageKind::None:
       break;
   }
-  (void)parent;
   return nullptr;
 }

@@ -77,6 +77,7 @@ void CSkinSlider::SetPos(int pos) {
   if (pos > m_max) pos = m_max;
   if (pos < m_min) pos = m_min;
   m_pos.store(pos, std::memory_order_relaxed);
+  if (m_position_observer) m_position_observer();
   request_repaint();
 }
 
@@ -201,6 +202,7 @@ void CSkinSlider::handle_drag_to(int along) {
   // Several pixels map to one position; the owner hears only real changes.
   if (pos == GetPos()) return;
   m_pos.store(pos, std::memory_order_relaxed);
+  if (m_position_observer) m_position_observer();
   update();
   post(SLIDER_POS_CHANGING);
 }

@@ -12,6 +12,7 @@
 #include <QRect>
 #include <QWidget>
 #include <atomic>
+#include <functional>
 
 // Notification numbers, as the owner's message map knows them.
 constexpr int SLIDER_POS_CHANGING = 0x28D1;  // during a drag, on each change
@@ -59,6 +60,12 @@ class CSkinSlider : public QWidget {
   int pixel_to_pos(int pixel) const;
   // Where the thumb's top-left corner is drawn for the current position.
   QPoint thumb_origin() const;
+
+  // Called, on whichever thread moved it, every time the position is
+  // stored (drag, keys, SetPos). Set it before other threads move the bar.
+  void set_position_observer(std::function<void()> observer) {
+    m_position_observer = std::move(observer);
+  }
 
   // Identifier carried by the notifications: the one set here, else the
   // number in an objectName of the form "ctl<id>", else 0.
@@ -116,4 +123,5 @@ class CSkinSlider : public QWidget {
   QImage m_thumb_mask;
   QImage m_thumb_drawn;  // thumb with its mask applied as alpha
   int m_control_id = 0;
+  std::function<void()> m_position_observer;
 };

@@ -1,0 +1,147 @@
+#include "pages/switcher/switcher_workers.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "controls/skin_slider.h"
+#include "link/trace.h"
+#include "pages/switcher/switcher_send.h"
+
+namespace {
+constexpr size_t kReportMax = 1400;
+constexpr size_t kReportCommandOffset = 16;
+
+uint8_t byte_or_zero(const uint8_t* bytes, ssize_t n, size_t at) {
+  return static_cast<size_t>(n) > at ? bytes[at] : 0;
+}
+}  // namespace
+
+SwitcherWorkers::SwitcherWorkers(CSkinSlider* tbar, uint8_t direction, Callbacks callbacks)
+    : m_tbar(tbar), m_callbacks(std::move(callbacks)), m_direction(direction) {
+  if (::pipe2(m_stop_pipe, O_CLOEXEC | O_NONBLOCK) != 0) m_stop_pipe[0] = m_stop_pipe[1] = -1;
+  m_moved_fd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  m_pre = tbar->GetPos();
+}
+
+SwitcherWorkers::~SwitcherWorkers() {
+  stop();
+  for (int fd : {m_stop_pipe[0], m_stop_pipe[1], m_moved_fd})
+    if (fd != -1) ::close(fd);
+}
+
+void SwitcherWorkers::start_receiver(int report_socket) {
+  if (m_receiver.joinable() || m_stop_pipe[0] == -1) return;
+  m_receiver = std::thread(&SwitcherWorkers::receive_loop, this, report_socket);
+}
+
+void SwitcherWorkers::start_tbar_worker() {
+  if (m_tbar_worker.joinable() || m_stop_pipe[0] == -1 || m_moved_fd == -1) return;
+  m_tbar_worker = std::thread(&SwitcherWorkers::tbar_loop, this);
+}
+
+void SwitcherWorkers::stop() {
+  m_run_thread1 = false;
+  m_run_thread2 = false;
+  if (m_stop_pipe[1] != -1) {
+    const char one = 1;
+    [[maybe_unused]] const ssize_t w = ::write(m_stop_pipe[1], &one, 1);
+  }
+  if (m_receiver.joinable()) m_receiver.join();
+  if (m_tbar_worker.joinable()) m_tbar_worker.join();
+}
+
+void SwitcherWorkers::position_changed() {
+  if (m_moved_fd == -1) return;
+  const uint64_t one = 1;
+  [[maybe_unused]] const ssize_t w = ::write(m_moved_fd, &one, sizeof one);
+}
+
+uint8_t SwitcherWorkers::direction() const {
+  std::lock_guard lock(m_mutex);
+  return m_direction;
+}
+
+int SwitcherWorkers::pre() const {
+  std::lock_guard lock(m_mutex);
+  return m_pre;
+}
+
+void SwitcherWorkers::apply_tbar_report(uint8_t d, uint8_t v) {
+  const TbarPlacement placed = place_tbar_report(d, v);
+  std::lock_guard lock(m_mutex);
+  m_tbar->SetPos(placed.position);
+  m_pre = placed.pre;
+  m_direction = placed.direction;
+}
+
+// Device reports, unasked, on the switcher's own port:
+//   16 what happened   17, 18 its arguments
+// Neither the envelope nor the checksum nor the sender is checked; bytes a
+// short datagram does not hold read as zero.
+void SwitcherWorkers::receive_loop(int fd) {
+  trace(lcSwitcher(), "enter 1 \n");
+  uint8_t buffer[kReportMax];
+  while (m_run_thread1) {
+    const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+    if (n <= 0) {
+      if (n < 0 && errno == EINTR) continue;
+      pollfd p[2] = {{fd, POLLIN, 0}, {m_stop_pipe[0], POLLIN, 0}};
+      if (::poll(p, 2, -1) < 0 && errno != EINTR) break;
+      if (p[0].revents & (POLLERR | POLLNVAL)) break;
+      continue;
+    }
+    const uint8_t command = byte_or_zero(buffer, n, kReportCommandOffset);
+    const uint8_t arg1 = byte_or_zero(buffer, n, kReportCommandOffset + 1);
+    const uint8_t arg2 = byte_or_zero(buffer, n, kReportCommandOffset + 2);
+    if (command == switcher_cmd::kTbar)
+      apply_tbar_report(arg1, arg2);
+    else if (m_callbacks.on_report)
+      m_callbacks.on_report(command, arg1, arg2);
+  }
+  trace(lcSwitcher(),
+        "*************switcher thread 1 exit *****************************************\n");
+}
+
+void SwitcherWorkers::tbar_loop() {
+  trace(lcSwitcher(), "enter 2 \n");
+  while (m_run_thread2) {
+    int cur = 0;
+    uint8_t direction = 1;
+    bool moved = false;
+    {
+      std::lock_guard lock(m_mutex);
+      cur = m_tbar->GetPos();
+      if (cur != m_pre) {
+        trace(lcSwitcher(), "pre = %d,cur = %d ,direction = %d\n", m_pre, cur, m_direction);
+        m_pre = cur;
+        moved = true;
+      }
+      direction = m_direction;
+    }
+    if (!moved) {
+      // Nothing new: sleep until the bar moves or the page closes. The
+      // eventfd keeps a signal that came before this sleep, so none is lost.
+      pollfd p[2] = {{m_moved_fd, POLLIN, 0}, {m_stop_pipe[0], POLLIN, 0}};
+      if (::poll(p, 2, -1) < 0 && errno != EINTR) break;
+      uint64_t count = 0;
+      [[maybe_unused]] const ssize_t r = ::read(m_moved_fd, &count, sizeof count);
+      continue;
+    }
+    const TbarStep step = classify_tbar(direction, cur);
+    const uint8_t payload[2] = {direction, step.value};
+    SendSwitcherFrame(switcher_cmd::kTbar, payload);
+    if (step.kind == TbarCase::Complete) {
+      // The next transition runs from this end.
+      std::lock_guard lock(m_mutex);
+      m_direction = direction == 1 ? 0 : 1;
+    }
+    if (m_callbacks.on_step) m_callbacks.on_step(step.kind);
+  }
+  trace(lcSwitcher(),
+        "*************switcher thread 2 exit *****************************************\n");
+}
