@@ -76,6 +76,7 @@ int main(int argc, char** argv) {
 
   auto* dlg = new CKELVARO_16_VIEWDlg;
   dlg->show();
+  if (!cl.devices.empty()) dlg->m_manual_devices.open_command_line_rows(cl.devices);
   if (cl.scan_at_start) QTimer::singleShot(0, dlg, [dlg] { dlg->on_scan(); });
   dlg->exec();
   delete dlg;

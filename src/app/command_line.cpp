@@ -35,6 +35,11 @@ std::string command_line_help() {
          "                               (default 255.255.255.255)\n"
          "  --serial-port NAME           extra name for the serial port lists (repeatable),\n"
          "                               e.g. a pseudo-terminal\n"
+         "  --device ADDRESS,KIND[,ID]   list a LAN device the search does not find\n"
+         "                               (repeatable); KIND is multiviewer, matrix,\n"
+         "                               switcher, rk5502, tm3306 or a type code such as\n"
+         "                               0xA5; ID defaults to 1. The first is opened at\n"
+         "                               start\n"
          "  --scan                       search for devices as soon as the window shows\n"
          "  --demo                       start with built-in simulated devices on loopback\n"
          "                               (and search at once)\n"
@@ -114,6 +119,15 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       if (!take_value(text) || text.empty()) return fail(opt + " needs a port name");
       if (text.size() >= 63) return fail(opt + ": name longer than 62 characters");
       cl.link.serial_ports.push_back(text);
+      continue;
+    }
+    if (opt == "--device") {
+      std::string text;
+      if (!take_value(text)) return fail(opt + " needs ADDRESS,KIND[,ID]");
+      std::string why;
+      const std::optional<ManualDevice> device = parse_manual_device(text, &why);
+      if (!device) return fail(opt + ": " + why);
+      cl.devices.push_back(*device);
       continue;
     }
     return fail("unknown option '" + args[i] + "' (see --help)");

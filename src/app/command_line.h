@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/manual_devices.h"
 #include "link/link_options.h"
 
 struct CommandLine {
@@ -11,9 +12,10 @@ struct CommandLine {
   Action action = Action::Run;
   LinkOptions link;
   bool demo = false;
-  bool scan_at_start = false;  // press scan once the window is shown
-  bool trace = false;          // show every trace category
-  std::string message;         // help text, version line or the one-line error
+  bool scan_at_start = false;         // press scan once the window is shown
+  bool trace = false;                 // show every trace category
+  std::vector<ManualDevice> devices;  // --device rows, in the order given
+  std::string message;                // help text, version line or the one-line error
 };
 
 CommandLine parse_command_line(const std::vector<std::string>& args);

@@ -128,6 +128,9 @@ void CKELVARO_16_VIEWDlg::run_lan_search() {
   } else {
     m_device_list->insertItem(0, QStringLiteral("No Device Found"));
   }
+  // Rows named by the operator follow the devices found (or the
+  // "No Device Found" item), list item k still being table row k.
+  m_manual_devices.append_after_search();
   m_device_list->setCurrentIndex(0);
   search.close();
   end_search_ui();

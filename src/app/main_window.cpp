@@ -115,6 +115,7 @@ void CKELVARO_16_VIEWDlg::init_dialog() {
 
   PageFrame::install_key_guard(this);
   if (!net_start()) show_plain_message(QStringLiteral("WSAStartup failed with error\n"));
+  m_manual_devices.restore();
 }
 
 void CKELVARO_16_VIEWDlg::close_shown_page() {
@@ -217,10 +218,15 @@ void CKELVARO_16_VIEWDlg::contextMenuEvent(QContextMenuEvent* event) {
   // The borderless window has no system menu of the window manager's; the
   // background's context menu (and Alt+Space) carries its About item.
   QMenu menu(this);
+  m_manual_devices.add_menu_entries(menu);
   menu.addSeparator();
   QAction* about = menu.addAction(QStringLiteral("关于 KELVARO_16_VIEW(&A)..."));
   about->setData(kSysMenuAboutId);
-  if (menu.exec(event->globalPos()) == about) show_about();
+  QAction* chosen = menu.exec(event->globalPos());
+  if (chosen == about)
+    show_about();
+  else
+    m_manual_devices.run_menu_entry(chosen);
 }
 
 void CKELVARO_16_VIEWDlg::keyPressEvent(QKeyEvent* event) {

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QRect>
 
+#include "app/manual_devices.h"
 #include "link/device_link.h"
 #include "pages/matrix/matrix_model.h"
 #include "pages/multiviewer/mv_model.h"
@@ -48,6 +49,8 @@ class CKELVARO_16_VIEWDlg : public QDialog,
   QRect m_rc_page;                         // client rectangle of every device page
   PageFrame* m_p_mian_show_dlg = nullptr;  // the device page now shown
   uint8_t m_device_count = 0;              // rows filled by the last LAN search
+  // Rows of devices the search does not list (--device, context menu).
+  ManualDevices m_manual_devices{*this};
 
   // Closes the current page and opens the page for row m_device_index.
   void select_device();

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 #include <cstdlib>
 
@@ -8,6 +9,9 @@
 // the binary without the test environment, so the default is set here.
 int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // Settings and configuration files go to a test folder, never to the
+  // user's own (where remembered devices would change every main window).
+  QStandardPaths::setTestModeEnabled(true);
   QApplication app(argc, argv);
   // No test may block on a modal box: errors are recorded instead.
   install_error_recorder();
