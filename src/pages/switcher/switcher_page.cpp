@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QContextMenuEvent>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -242,8 +243,7 @@ void CClass_switcher_dlg::start_link() {
   SwitcherWorkers::Callbacks callbacks;
   // Calls queued on the page: pending ones are dropped when the page goes.
   callbacks.on_report = [this](uint8_t command, uint8_t a, uint8_t b) {
-    QMetaObject::invokeMethod(
-        this, [this, command, a, b] { OnDeviceReport(command, a, b); }, Qt::QueuedConnection);
+    queue_report(command, a, b);
   };
   callbacks.on_step = [this](TbarCase kind) {
     QMetaObject::invokeMethod(
@@ -595,6 +595,44 @@ void CClass_switcher_dlg::on_tbar_step(TbarCase kind) {
 }
 
 // ---- device reports ----
+
+void CClass_switcher_dlg::queue_report(uint8_t command, uint8_t arg1, uint8_t arg2) {
+  std::lock_guard lock(m_report_mutex);
+  m_reports.push_back({command, arg1, arg2});
+  if (m_drain_posted) return;
+  m_drain_posted = true;
+  QMetaObject::invokeMethod(
+      this, [this] { drain_reports(); }, Qt::QueuedConnection);
+}
+
+void CClass_switcher_dlg::drain_reports() {
+  // A flood is worked off in slices of a few milliseconds, so the window
+  // keeps painting and answering in between.
+  constexpr qint64 kSliceNs = 4'000'000;
+  QElapsedTimer slice;
+  slice.start();
+  std::vector<PendingReport> batch;
+  {
+    std::lock_guard lock(m_report_mutex);
+    batch.swap(m_reports);
+  }
+  size_t done = 0;
+  while (done < batch.size() && slice.nsecsElapsed() < kSliceNs) {
+    const PendingReport& r = batch[done++];
+    OnDeviceReport(r.command, r.arg1, r.arg2);
+  }
+  std::lock_guard lock(m_report_mutex);
+  if (done < batch.size()) {
+    // What is left goes before anything that came meanwhile.
+    m_reports.insert(m_reports.begin(), batch.begin() + static_cast<long>(done), batch.end());
+  }
+  if (m_reports.empty()) {
+    m_drain_posted = false;
+    return;
+  }
+  QMetaObject::invokeMethod(
+      this, [this] { drain_reports(); }, Qt::QueuedConnection);
+}
 
 void CClass_switcher_dlg::toggle_layer_report(uint8_t& flag, int layer, int trace_value) {
   SwitcherPageData& d = data();

@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 #include "app/page_frame.h"
 
@@ -123,6 +125,10 @@ class CClass_switcher_dlg : public PageFrame {
   void on_tbar_changing(int pos);
   void on_tbar_step(TbarCase kind);
   void toggle_layer_report(uint8_t& flag, int layer, int trace_value);
+  // Reports from the receiver thread wait here for the UI thread, which takes
+  // them in batches: one queued call per batch, not one per datagram.
+  void queue_report(uint8_t command, uint8_t arg1, uint8_t arg2);
+  void drain_reports();
 
   CSkinSlider* m_tbar = nullptr;
   QRect m_switcher_sub_rect;
@@ -134,4 +140,10 @@ class CClass_switcher_dlg : public PageFrame {
   QTimer* m_auto_timer = nullptr;
   QTimer* m_ftb_timer = nullptr;
   std::unique_ptr<SwitcherWorkers> m_workers;
+  struct PendingReport {
+    uint8_t command, arg1, arg2;
+  };
+  std::mutex m_report_mutex;
+  std::vector<PendingReport> m_reports;  // guarded by m_report_mutex
+  bool m_drain_posted = false;           // guarded by m_report_mutex
 };
