@@ -17,6 +17,7 @@
 #include "controls/skin_button.h"
 #include "pages/matrix/matrix_page.h"
 #include "pages/multiviewer/mv_page.h"
+#include "pages/switcher/switcher_page.h"
 #include "support/devsim_fixture.h"
 
 namespace {
@@ -24,6 +25,7 @@ constexpr int kMultiviewer = 0;
 constexpr int kMatrix = 1;
 constexpr int kRk5502 = 2;
 constexpr int kTm3306 = 3;
+constexpr int kSwitcher = 4;
 
 // Counts paint events of every widget of the application, by widget.
 class PaintCounter : public QObject {
@@ -64,7 +66,8 @@ class IdlePaintTest : public ::testing::Test {
         std::vector{devsim::DeviceSpec::lan(devsim::kTypeMultiviewer, 5),
                     devsim::DeviceSpec::lan(devsim::kTypeMatrix, 7),
                     devsim::DeviceSpec::lan(devsim::kTypeRk5502, 3),
-                    devsim::DeviceSpec::lan(devsim::kTypeTm3306, 4)});
+                    devsim::DeviceSpec::lan(devsim::kTypeTm3306, 4),
+                    devsim::DeviceSpec::lan(devsim::kTypeSwitcher, 6)});
     ASSERT_TRUE(sim_->started());
     sim_->configure_panel();
     main_ = new CKELVARO_16_VIEWDlg;
@@ -128,6 +131,15 @@ TEST_F(IdlePaintTest, NoPageSubPageOrDialogPaintsWhileNothingHappens) {
   expect_no_paint_at_rest("rk5502 page");
   ASSERT_NE(open_device(kTm3306), nullptr);
   expect_no_paint_at_rest("tm3306 page");
+  // The switcher page with its threads running and each of its sub-pages.
+  auto* sw = qobject_cast<CClass_switcher_dlg*>(open_device(kSwitcher));
+  ASSERT_NE(sw, nullptr);
+  expect_no_paint_at_rest("switcher page");
+  for (int kind : {3, 1, 2}) {
+    sw->ShowSubPage(kind);
+    const std::string what = "switcher sub-page " + std::to_string(kind);
+    expect_no_paint_at_rest(what.c_str());
+  }
 
   QTest::mouseClick(main_->main_button(IDC_SET_BUTTON), Qt::LeftButton);
   CSetConfigure* cfg = main_->m_pSetConfigure;
