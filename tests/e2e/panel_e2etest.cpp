@@ -1,9 +1,13 @@
 // The built program as an operator starts it: a separate process under the
 // offscreen platform, pointed at simulated devices on loopback.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QThread>
 
 #include "support/devsim_fixture.h"
 
@@ -44,9 +48,9 @@ TEST(PanelProcess, HelpVersionAndBadOptions) {
   const PanelRun version = run_panel({"--version"});
   EXPECT_EQ(version.exit_code, 0);
   EXPECT_TRUE(version.out.contains("1.0.1.5"));
-  for (const QStringList& bad : {QStringList{"--bind-port", "99999"},
-                                 QStringList{"--search-address", "nowhere"},
-                                 QStringList{"--no-such-option"}}) {
+  for (const QStringList& bad :
+       {QStringList{"--bind-port", "99999"}, QStringList{"--search-address", "nowhere"},
+        QStringList{"--no-such-option"}}) {
     const PanelRun r = run_panel(bad);
     EXPECT_EQ(r.exit_code, 2) << bad.join(' ').toStdString();
     EXPECT_TRUE(r.err.contains(bad.first())) << r.err.toStdString();
@@ -88,5 +92,48 @@ TEST(PanelProcess, StartsFindsAMultiviewerAndSendsWellFormedFrames) {
     panel.kill();
     panel.waitForFinished(2000);
   }
+}
+
+// A switcher the search does not list, reached with --device: its page opens
+// at start, holds the report port, follows a flood of reports without
+// sending anything back, and frees the port when the panel ends.
+TEST(PanelProcess, DeviceOptionOpensTheSwitcherPage) {
+  SimulatorFixture sim({devsim::DeviceSpec::lan(0xA5, 4, "SW_E2E")});
+  ASSERT_TRUE(sim.started());
+  const devsim::Options& o = sim.options();
+  QProcess panel;
+  panel.setProcessEnvironment(offscreen_env());
+  panel.start(kPanel,
+              {"--device", QString::fromStdString(sim.address(0)) + ",switcher,4", "--bind-port",
+               QString::number(o.bind_port), "--device-port", QString::number(o.device_port),
+               "--switcher-bind-port", QString::number(o.switcher_bind_port),
+               "--switcher-device-port", QString::number(o.switcher_device_port),
+               "--search-address", QString::fromStdString(o.search_address)});
+  ASSERT_TRUE(panel.waitForStarted(5000));
+  auto port_taken = [&] {
+    const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(o.switcher_bind_port);
+    const bool taken = ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0;
+    ::close(s);
+    return taken;
+  };
+  bool opened = false;
+  for (int i = 0; i < 100 && !opened; ++i) {
+    opened = port_taken();
+    if (!opened) QThread::msleep(50);
+  }
+  ASSERT_TRUE(opened) << "the switcher page did not open its report socket";
+  devsim::Faults flood;
+  flood.flood_per_second = 2000;
+  sim.sim().set_faults(0, flood);
+  QThread::msleep(500);
+  sim.sim().set_faults(0, {});
+  EXPECT_TRUE(sim.nothing_more(0, std::chrono::milliseconds(200)));
+  EXPECT_EQ(panel.state(), QProcess::Running) << "the panel keeps running";
+  panel.terminate();
+  ASSERT_TRUE(panel.waitForFinished(5000));
+  EXPECT_FALSE(port_taken());
 }
 }  // namespace
