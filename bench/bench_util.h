@@ -72,3 +72,27 @@ inline long resident_kib() {
   }
   return resident * 4;
 }
+
+#include <cstdint>
+
+#include "devsim/simulator.h"
+#include "link/link_options.h"
+
+// Simulator options on four loopback ports from `base` (the panel's command
+// port, the device port, the switcher's two ports) and the broadcast address
+// of loopback, with the panel's link options set to match.
+inline devsim::Options loopback_link(uint16_t base) {
+  devsim::Options o;
+  o.bind_port = base;
+  o.device_port = static_cast<uint16_t>(base + 1);
+  o.switcher_bind_port = static_cast<uint16_t>(base + 2);
+  o.switcher_device_port = static_cast<uint16_t>(base + 3);
+  o.search_address = "127.255.255.255";
+  LinkOptions& link = link_options();
+  link.bind_port = o.bind_port;
+  link.device_port = o.device_port;
+  link.switcher_bind_port = o.switcher_bind_port;
+  link.switcher_device_port = o.switcher_device_port;
+  link.search_address = o.search_address;
+  return o;
+}

@@ -26,19 +26,7 @@ int main(int argc, char** argv) {
   if (!getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
   install_error_recorder();
-  LinkOptions& link = link_options();
-  link.bind_port = 27100;
-  link.device_port = 27101;
-  link.switcher_bind_port = 27102;
-  link.switcher_device_port = 27103;
-  link.search_address = "127.255.255.255";
-
-  devsim::Options o;
-  o.bind_port = link.bind_port;
-  o.device_port = link.device_port;
-  o.switcher_bind_port = link.switcher_bind_port;
-  o.switcher_device_port = link.switcher_device_port;
-  o.search_address = link.search_address;
+  devsim::Options o = loopback_link(27100);
   for (int i = 0; i < 128; ++i)
     o.devices.push_back(devsim::DeviceSpec::lan(devsim::kTypeMultiviewer, static_cast<uint8_t>(i)));
   devsim::Simulator sim(o);

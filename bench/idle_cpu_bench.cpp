@@ -79,12 +79,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const uint16_t base = static_cast<uint16_t>(45000 + (getpid() % 400) * 10);
 
-  devsim::Options options;
-  options.bind_port = base;
-  options.device_port = static_cast<uint16_t>(base + 1);
-  options.switcher_bind_port = static_cast<uint16_t>(base + 2);
-  options.switcher_device_port = static_cast<uint16_t>(base + 3);
-  options.search_address = "127.255.255.255";
+  devsim::Options options = loopback_link(base);
   options.devices = {devsim::DeviceSpec::lan(devsim::kTypeMultiviewer, 5),
                      devsim::DeviceSpec::lan(devsim::kTypeMatrix, 7),
                      devsim::DeviceSpec::lan(devsim::kTypeRk5502, 3),
@@ -95,12 +90,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "simulator: %s\n", error.c_str());
     return 1;
   }
-  LinkOptions& link = link_options();
-  link.bind_port = options.bind_port;
-  link.device_port = options.device_port;
-  link.switcher_bind_port = options.switcher_bind_port;
-  link.switcher_device_port = options.switcher_device_port;
-  link.search_address = options.search_address;
 
   PaintCounter paints;
   app.installEventFilter(&paints);

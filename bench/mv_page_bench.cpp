@@ -82,11 +82,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const uint16_t base = static_cast<uint16_t>(41000 + (getpid() % 400) * 10);
 
-  devsim::Options options;
-  options.bind_port = base;
-  options.device_port = static_cast<uint16_t>(base + 1);
-  options.switcher_bind_port = static_cast<uint16_t>(base + 2);
-  options.switcher_device_port = static_cast<uint16_t>(base + 3);
+  devsim::Options options = loopback_link(base);
   options.devices = {devsim::DeviceSpec::lan(devsim::kTypeMultiviewer, 1),
                      devsim::DeviceSpec::serial(devsim::kTypeMultiviewer, 1)};
   devsim::Simulator sim(options);
@@ -95,12 +91,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "simulator: %s\n", error.c_str());
     return 1;
   }
-  LinkOptions& link = link_options();
-  link.bind_port = options.bind_port;
-  link.device_port = options.device_port;
-  link.switcher_bind_port = options.switcher_bind_port;
-  link.switcher_device_port = options.switcher_device_port;
-  link.search_address = options.search_address;
 
   CKELVARO_16_VIEWDlg main;
   main.show();

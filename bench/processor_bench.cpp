@@ -91,12 +91,7 @@ int main(int argc, char** argv) {
   if (!getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
 
-  devsim::Options o;
-  const uint16_t base = static_cast<uint16_t>(30000 + (getpid() % 2000) * 10);
-  o.bind_port = base;
-  o.device_port = static_cast<uint16_t>(base + 1);
-  o.switcher_bind_port = static_cast<uint16_t>(base + 2);
-  o.switcher_device_port = static_cast<uint16_t>(base + 3);
+  devsim::Options o = loopback_link(static_cast<uint16_t>(30000 + (getpid() % 2000) * 10));
   o.devices = {devsim::DeviceSpec::lan(0x60, 1), devsim::DeviceSpec::lan(0xA3, 2),
                devsim::DeviceSpec::serial(0xA3, 3)};
   devsim::Simulator sim(o);
@@ -105,12 +100,6 @@ int main(int argc, char** argv) {
     std::printf("simulator did not start: %s\n", error.c_str());
     return 1;
   }
-  LinkOptions& lo = link_options();
-  lo.bind_port = o.bind_port;
-  lo.device_port = o.device_port;
-  lo.switcher_bind_port = o.switcher_bind_port;
-  lo.switcher_device_port = o.switcher_device_port;
-  lo.search_address = o.search_address;
 
   CKELVARO_16_VIEWDlg dlg;
   dlg.show();

@@ -20,8 +20,9 @@ class FirstPaint : public QObject {
     if (e->type() == QEvent::Paint && !done_) {
       done_ = true;
       QTimer::singleShot(0, [] {
-        const double ms = std::chrono::duration<double, std::milli>(
-                              std::chrono::steady_clock::now() - g_start).count();
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - g_start)
+                .count();
         rusage u{};
         getrusage(RUSAGE_SELF, &u);
         std::printf("start to first painted main window: %.1f ms\n", ms);

@@ -54,17 +54,7 @@ int main(int argc, char** argv) {
   if (!getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
   install_error_recorder();
-  LinkOptions& link = link_options();
-  link.bind_port = 27300;
-  link.device_port = 27301;
-  link.switcher_bind_port = 27302;
-  link.switcher_device_port = 27303;
-  devsim::Options o;
-  o.bind_port = link.bind_port;
-  o.device_port = link.device_port;
-  o.switcher_bind_port = link.switcher_bind_port;
-  o.switcher_device_port = link.switcher_device_port;
-  o.search_address = "127.255.255.255";
+  devsim::Options o = loopback_link(27300);
   o.devices = {devsim::DeviceSpec::lan(devsim::kTypeSwitcher, 1)};
   devsim::Simulator sim(o);
   std::string error;
