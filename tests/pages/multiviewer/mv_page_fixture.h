@@ -20,6 +20,7 @@
 #include "pages/multiviewer/mv_control_page.h"
 #include "pages/multiviewer/mv_page.h"
 #include "support/devsim_fixture.h"
+#include "support/trace_recorder.h"
 
 namespace mv_page_test {
 using Bytes = std::vector<uint8_t>;
@@ -38,17 +39,14 @@ class MvPageTest : public ::testing::Test {
                     devsim::DeviceSpec::serial(devsim::kTypeMultiviewer, kDevId)});
     ASSERT_TRUE(sim_->started());
     sim_->configure_panel();
-    set_trace_sink([this](const std::string& line) {
-      std::lock_guard lock(trace_mutex_);
-      traces_.push_back(line);
-    });
+    traces_ = std::make_unique<TraceRecorder>();
     main = new CKELVARO_16_VIEWDlg;
     main->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
   }
   void TearDown() override {
     delete main;
-    set_trace_sink({});
+    traces_.reset();
     EXPECT_TRUE(sim_->no_bad_frames());
     EXPECT_TRUE(recorded_errors().isEmpty()) << recorded_errors().join("; ").toStdString();
     sim_.reset();
@@ -81,15 +79,8 @@ class MvPageTest : public ::testing::Test {
   }
 
   // Trace lines written so far.
-  std::vector<std::string> traces() {
-    std::lock_guard lock(trace_mutex_);
-    return traces_;
-  }
-  int trace_count(const std::string& line) {
-    int n = 0;
-    for (const std::string& t : traces()) n += t == line ? 1 : 0;
-    return n;
-  }
+  std::vector<std::string> traces() { return traces_->lines(); }
+  int trace_count(const std::string& line) { return traces_->count(line); }
 
   // The operator picks item `index` of a list with the keyboard: one step
   // from the neighbouring item, so the list reports exactly one selection.
@@ -111,8 +102,7 @@ class MvPageTest : public ::testing::Test {
 
  private:
   std::unique_ptr<SimulatorFixture> sim_;
-  std::mutex trace_mutex_;
-  std::vector<std::string> traces_;
+  std::unique_ptr<TraceRecorder> traces_;
 };
 
 // Payload of a frame sent to the simulated multiviewer, envelope checked.

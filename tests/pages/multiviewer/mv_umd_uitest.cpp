@@ -9,6 +9,7 @@
 #include "pages/multiviewer/mv_page.h"
 #include "pages/multiviewer/mv_umd_page.h"
 #include "support/pty_pair.h"
+#include "support/trace_recorder.h"
 
 namespace {
 using mv_test::Bytes;
@@ -16,14 +17,7 @@ using Page = CClass_16view_umd;
 
 class MvUmdPageTest : public mv_test::SubPageTest {
  protected:
-  void SetUp() override {
-    SubPageTest::SetUp();
-    set_trace_sink([this](const std::string& line) { traces.push_back(line); });
-  }
-  void TearDown() override {
-    set_trace_sink({});
-    SubPageTest::TearDown();
-  }
+  TraceRecorder recorder_;
   // Replaces a field's text by typing, then confirms it with Enter.
   static void type_label(QLineEdit* field, const QString& text) {
     field->setFocus();
@@ -32,7 +26,6 @@ class MvUmdPageTest : public mv_test::SubPageTest {
     QTest::keyClicks(field, text);
     QTest::keyClick(field, Qt::Key_Return);
   }
-  std::vector<std::string> traces;
 };
 
 TEST_F(MvUmdPageTest, FieldsShowTheLabelsAndTheSwitchTheFlag) {
@@ -91,8 +84,8 @@ TEST_F(MvUmdPageTest, EnterInWindowFourSendsItsLabel) {
   EXPECT_EQ(main->m_16_view_umd_text[3], "CAM 1");
   EXPECT_EQ(device_state().label(4), u"CAM 1");
   EXPECT_EQ(page->umd_string_index(), 3);
-  ASSERT_FALSE(traces.empty());
-  EXPECT_EQ(traces.back(), "m_umd_string_index = 3 \n");
+  ASSERT_FALSE(recorder_.lines().empty());
+  EXPECT_EQ(recorder_.lines().back(), "m_umd_string_index = 3 \n");
   EXPECT_EQ(main->m_udpSockfd, -1);
   EXPECT_TRUE(nothing_sent()) << "one frame per Enter";
 }
@@ -140,7 +133,7 @@ TEST_F(MvUmdPageTest, EnterOutsideTheFieldsAndEscapeSendNothing) {
 
   QTest::keyClick(page->combo(Page::IDC_UMD_ENABLE), Qt::Key_Return);
   EXPECT_EQ(page->umd_string_index(), -1);
-  EXPECT_EQ(traces.back(), "m_umd_string_index = -1 \n");
+  EXPECT_EQ(recorder_.lines().back(), "m_umd_string_index = -1 \n");
   QTest::keyClick(page, Qt::Key_Return);
   EXPECT_EQ(page->umd_string_index(), -1);
 

@@ -30,6 +30,7 @@
 #include "pages/processor/rk5502_page.h"
 #include "support/devsim_fixture.h"
 #include "support/ports.h"
+#include "support/trace_recorder.h"
 
 namespace {
 using devsim::DeviceSpec;
@@ -37,26 +38,6 @@ using ms = std::chrono::milliseconds;
 
 constexpr uint8_t kType = 0x60;
 constexpr uint8_t kId = 6;
-
-// Trace lines written while the recorder lives.
-class TraceRecorder {
- public:
-  TraceRecorder() {
-    set_trace_sink([this](const std::string& line) {
-      std::lock_guard lock(m_mutex);
-      m_lines.push_back(line);
-    });
-  }
-  ~TraceRecorder() { set_trace_sink({}); }
-  int count(const std::string& line) const {
-    std::lock_guard lock(m_mutex);
-    return static_cast<int>(std::count(m_lines.begin(), m_lines.end(), line));
-  }
-
- private:
-  mutable std::mutex m_mutex;
-  std::vector<std::string> m_lines;
-};
 
 std::vector<uint8_t> layout_frame(uint8_t code) {
   return build_frame(kType, kId, Link::Udp, 0x94, std::vector<uint8_t>{code});

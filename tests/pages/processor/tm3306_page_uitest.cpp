@@ -22,31 +22,13 @@
 #include "pages/processor/tm3306_page.h"
 #include "support/devsim_fixture.h"
 #include "support/pty_pair.h"
+#include "support/trace_recorder.h"
 
 namespace {
 using devsim::DeviceSpec;
 
 constexpr int kLan = 0;     // tm3306 at 127.0.0.2, id 5
 constexpr int kSerial = 1;  // tm3306 on a pseudo-terminal, id 2
-
-class TraceRecorder {
- public:
-  TraceRecorder() {
-    set_trace_sink([this](const std::string& line) {
-      std::lock_guard lock(m_mutex);
-      m_lines.push_back(line);
-    });
-  }
-  ~TraceRecorder() { set_trace_sink({}); }
-  int count(const std::string& line) const {
-    std::lock_guard lock(m_mutex);
-    return static_cast<int>(std::count(m_lines.begin(), m_lines.end(), line));
-  }
-
- private:
-  mutable std::mutex m_mutex;
-  std::vector<std::string> m_lines;
-};
 
 std::vector<int> active_codes(PageFrame* page) {
   std::vector<int> codes;

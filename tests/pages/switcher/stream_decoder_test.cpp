@@ -24,6 +24,7 @@
 
 #include "app/error_box.h"
 #include "link/trace.h"
+#include "support/trace_recorder.h"
 
 namespace {
 using namespace std::chrono_literals;
@@ -74,7 +75,6 @@ class StreamDecoderTest : public ::testing::Test {
     ASSERT_TRUE(QDir().mkpath(bin_));
     set_stream_decoder_program_dir(bin_);
     set_stream_decoder_fallback_dir(config_);
-    set_trace_sink([this](const std::string& line) { traces_.push_back(line); });
     clear_recorded_errors();
   }
   void TearDown() override {
@@ -84,7 +84,6 @@ class StreamDecoderTest : public ::testing::Test {
     stop.open(QIODevice::WriteOnly);
     stop.close();
     for (qint64 pid : started_pids()) EXPECT_TRUE(wait_ended(pid)) << pid;
-    set_trace_sink({});
     set_stream_decoder_program_dir({});
     set_stream_decoder_fallback_dir({});
     clear_recorded_errors();
@@ -162,13 +161,11 @@ class StreamDecoderTest : public ::testing::Test {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(text);
   }
-  int count_trace(const std::string& line) const {
-    return static_cast<int>(std::count(traces_.begin(), traces_.end(), line));
-  }
+  int count_trace(const std::string& line) const { return traces_.count(line); }
 
   QTemporaryDir root_;
   QString bin_, config_;
-  std::vector<std::string> traces_;
+  TraceRecorder traces_;
 };
 
 TEST_F(StreamDecoderTest, FirstPressWritesOnAndStartsTheDecoderSecondPressDoesNot) {
@@ -182,8 +179,8 @@ TEST_F(StreamDecoderTest, FirstPressWritesOnAndStartsTheDecoderSecondPressDoesNo
   const QByteArray text = ini.readAll();
   EXPECT_TRUE(text.contains("[Settings]")) << text.constData();
   EXPECT_TRUE(text.contains("decode_state=on")) << text.constData();
-  ASSERT_FALSE(traces_.empty());
-  EXPECT_EQ(traces_.front(), bin_.toStdString()) << "the program's folder comes first";
+  ASSERT_FALSE(traces_.lines().empty());
+  EXPECT_EQ(traces_.lines().front(), bin_.toStdString()) << "the program's folder comes first";
   EXPECT_EQ(count_trace("decode page have open\n"), 0);
 
   OnStreamOn();
@@ -283,7 +280,7 @@ TEST_F(StreamDecoderTest, AnUnwritableProgramFolderUsesTheConfigurationFolder) {
   EXPECT_EQ(decode_state(config_).toString(), "on");
   EXPECT_EQ(count_trace("decode page have open\n"), 1);
   int fallback_lines = 0;
-  for (const std::string& line : traces_)
+  for (const std::string& line : traces_.lines())
     if (line.find(config_.toStdString()) != std::string::npos) ++fallback_lines;
   EXPECT_EQ(fallback_lines, 1) << "said once";
   EXPECT_TRUE(recorded_errors().isEmpty());

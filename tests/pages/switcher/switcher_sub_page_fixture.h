@@ -25,34 +25,11 @@
 #include "link/control_frame.h"
 #include "link/trace.h"
 #include "support/devsim_fixture.h"
+#include "support/trace_recorder.h"
 
 namespace sw_test {
 using Bytes = std::vector<uint8_t>;
 constexpr uint8_t kDeviceId = 0x07;
-
-// Every trace line written while it lives.
-class TraceRecorder {
- public:
-  TraceRecorder() {
-    set_trace_sink([this](const std::string& line) {
-      std::lock_guard lock(m_mutex);
-      m_lines.push_back(line);
-    });
-  }
-  ~TraceRecorder() { set_trace_sink({}); }
-  std::vector<std::string> lines() const {
-    std::lock_guard lock(m_mutex);
-    return m_lines;
-  }
-  int count(const std::string& line) const {
-    const auto all = lines();
-    return static_cast<int>(std::count(all.begin(), all.end(), line));
-  }
-
- private:
-  mutable std::mutex m_mutex;
-  std::vector<std::string> m_lines;
-};
 
 // Where a bar's handle is, in the bar's coordinates.
 inline QRect handle_rect(QSlider* bar) {
