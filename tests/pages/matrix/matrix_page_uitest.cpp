@@ -21,6 +21,7 @@
 #include "pages/matrix/matrix_setting_page.h"
 #include "res/skin.h"
 #include "support/devsim_fixture.h"
+#include "support/panel_test.h"
 
 namespace {
 using devsim::DeviceSpec;
@@ -37,28 +38,9 @@ constexpr int kSerial = 1;  // simulated matrix on a pseudo-terminal
 // address (type 0x81, id 7): one on the LAN, one on a serial line. The
 // serial one is reached in serial mode; the lock frames, which always go
 // over UDP, then reach the LAN one at the table row's address.
-class MatrixPageTest : public ::testing::Test {
+class MatrixPageTest : public PanelTest {
  protected:
-  void SetUp() override {
-    clear_recorded_errors();
-    sim_ = std::make_unique<SimulatorFixture>(
-        std::vector<DeviceSpec>{DeviceSpec::lan(0x81, 7), DeviceSpec::serial(0x81, 7)});
-    ASSERT_TRUE(sim_->started());
-    sim_->configure_panel();
-    dlg_ = new CKELVARO_16_VIEWDlg;
-    dlg_->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg_));
-  }
-  void TearDown() override {
-    delete dlg_;
-    if (sim_) {
-      EXPECT_TRUE(sim_->no_bad_frames());
-    }
-    sim_.reset();
-    EXPECT_TRUE(recorded_errors().isEmpty()) << recorded_errors().join("; ").toStdString();
-  }
-
-  devsim::Simulator& sim() { return sim_->sim(); }
+  void SetUp() override { start_panel({DeviceSpec::lan(0x81, 7), DeviceSpec::serial(0x81, 7)}); }
 
   // Selects the device as a search would have and returns its page; the
   // lock query has been answered by then.
@@ -106,8 +88,6 @@ class MatrixPageTest : public ::testing::Test {
     return sim_->received(build_frame(0x81, 7, Link::Udp, 0x51, payload));
   }
 
-  std::unique_ptr<SimulatorFixture> sim_;
-  CKELVARO_16_VIEWDlg* dlg_ = nullptr;
   CClass_matrix_control* page_ = nullptr;
 };
 

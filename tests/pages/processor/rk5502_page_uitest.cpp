@@ -29,6 +29,7 @@
 #include "pages/processor/layout_preview.h"
 #include "pages/processor/rk5502_page.h"
 #include "support/devsim_fixture.h"
+#include "support/panel_test.h"
 #include "support/ports.h"
 #include "support/trace_recorder.h"
 
@@ -65,27 +66,10 @@ QImage expected_canvas(LayoutPreviewControl* preview, const NumberedRect (&slot_
   return img;
 }
 
-class Rk5502PageTest : public ::testing::Test {
+class Rk5502PageTest : public PanelTest {
  protected:
-  void SetUp() override {
-    clear_recorded_errors();
-    sim_ = std::make_unique<SimulatorFixture>(std::vector<DeviceSpec>{DeviceSpec::lan(kType, kId)});
-    ASSERT_TRUE(sim_->started());
-    sim_->configure_panel();
-    dlg_ = new CKELVARO_16_VIEWDlg;
-    dlg_->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg_));
-  }
-  void TearDown() override {
-    delete dlg_;
-    if (sim_) {
-      EXPECT_TRUE(sim_->no_bad_frames());
-    }
-    sim_.reset();
-    EXPECT_TRUE(recorded_errors().isEmpty()) << recorded_errors().join("; ").toStdString();
-  }
+  void SetUp() override { start_panel({DeviceSpec::lan(kType, kId)}); }
 
-  devsim::Simulator& sim() { return sim_->sim(); }
   Rk5502PageData& data() { return dlg_->m_all_rk5502_page_data; }
 
   void set_device(uint8_t show_mode, std::array<uint8_t, 2> pip = {1, 2}) {
@@ -112,8 +96,6 @@ class Rk5502PageTest : public ::testing::Test {
 
   void click_code(int code) { QTest::mouseClick(page_->button(1032 + code), Qt::LeftButton); }
 
-  std::unique_ptr<SimulatorFixture> sim_;
-  CKELVARO_16_VIEWDlg* dlg_ = nullptr;
   CClass_rk5502_main_dlg* page_ = nullptr;
 };
 

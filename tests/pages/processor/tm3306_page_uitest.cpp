@@ -21,6 +21,7 @@
 #include "pages/processor/layout_preview.h"
 #include "pages/processor/tm3306_page.h"
 #include "support/devsim_fixture.h"
+#include "support/panel_test.h"
 #include "support/pty_pair.h"
 #include "support/trace_recorder.h"
 
@@ -51,26 +52,9 @@ void click(PageFrame* page, int code) {
   QTest::mouseClick(page->button(1032 + code), Qt::LeftButton);
 }
 
-class Tm3306PageTest : public ::testing::Test {
+class Tm3306PageTest : public PanelTest {
  protected:
-  void SetUp() override {
-    clear_recorded_errors();
-    sim_ = std::make_unique<SimulatorFixture>(
-        std::vector<DeviceSpec>{DeviceSpec::lan(0xA3, 5), DeviceSpec::serial(0xA3, 2)});
-    ASSERT_TRUE(sim_->started());
-    sim_->configure_panel();
-    dlg_ = new CKELVARO_16_VIEWDlg;
-    dlg_->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg_));
-  }
-  void TearDown() override {
-    delete dlg_;
-    if (sim_) {
-      EXPECT_TRUE(sim_->no_bad_frames());
-    }
-    sim_.reset();
-    EXPECT_TRUE(recorded_errors().isEmpty()) << recorded_errors().join("; ").toStdString();
-  }
+  void SetUp() override { start_panel({DeviceSpec::lan(0xA3, 5), DeviceSpec::serial(0xA3, 2)}); }
 
   CClass_new_tm3306_dlg* open_page(int device) {
     sim_->sim().clear_frames();
@@ -80,8 +64,6 @@ class Tm3306PageTest : public ::testing::Test {
     return page_;
   }
 
-  std::unique_ptr<SimulatorFixture> sim_;
-  CKELVARO_16_VIEWDlg* dlg_ = nullptr;
   CClass_new_tm3306_dlg* page_ = nullptr;
 };
 
