@@ -17,6 +17,7 @@
 #include "link/trace.h"
 #include "pages/switcher/stream_decoder.h"
 #include "pages/switcher/switcher_configure.h"
+#include "pages/switcher/switcher_hotkeys.h"
 #include "pages/switcher/switcher_send.h"
 #include "pages/switcher/switcher_sub_pages.h"
 #include "pages/switcher/switcher_tbar.h"
@@ -143,6 +144,7 @@ CClass_switcher_dlg::CClass_switcher_dlg(QWidget* parent)
   }
   place_controls();
   bind_handlers();
+  new SwitcherHotkeys(this);
 
   m_switcher_sub_rect = control(IDC_SW_HOST)->geometry();
   m_p_switcher_sub_page = create_switcher_sub_page(0, this);
