@@ -1,16 +1,20 @@
 #include "pages/multiviewer/mv_umd_page.h"
 
 #include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPainter>
 #include <QValidator>
 
+#include "app/error_box.h"
 #include "app/main_window.h"
 #include "link/trace.h"
 #include "pages/multiviewer/mv_commands.h"
 #include "pages/multiviewer/mv_frames.h"
 #include "pages/multiviewer/mv_preview.h"
 #include "pages/multiviewer/mv_subpage_util.h"
+#include "pages/multiviewer/umd_label_csv.h"
 
 namespace {
 using C = CClass_16view_umd;
@@ -29,6 +33,10 @@ DialogTemplate umd_template() {
                  QRect(330, 12, 130, 28), false),
       mv_control(C::IDC_UMD_ALL_OFF, ControlKind::Button, QStringLiteral("All Channel Off"),
                  QRect(330, 44, 130, 28), false),
+      mv_control(C::IDC_UMD_EXPORT, ControlKind::Button, QStringLiteral("Export…"),
+                 QRect(330, 28, 70, 28)),
+      mv_control(C::IDC_UMD_IMPORT, ControlKind::Button, QStringLiteral("Import…"),
+                 QRect(405, 28, 70, 28)),
   };
   // Windows 1..8 in the left column, 9..16 in the right, below the line at y 80.
   for (int n = 1; n <= kMvWindowCount; ++n) {
@@ -81,6 +89,12 @@ CClass_16view_umd::CClass_16view_umd(QWidget* shell) : PageFrame(umd_template(),
   on_command(IDC_UMD_ENABLE, [this] { on_umd_enable(combo(IDC_UMD_ENABLE)->currentIndex()); });
   on_command(IDC_UMD_ALL_ON, [this] { on_umd_enable(1); });
   on_command(IDC_UMD_ALL_OFF, [this] { on_umd_enable(0); });
+  on_command(IDC_UMD_EXPORT, [this] {
+    if (const QString path = choose_umd_file(this, true); !path.isEmpty()) export_labels(path);
+  });
+  on_command(IDC_UMD_IMPORT, [this] {
+    if (const QString path = choose_umd_file(this, false); !path.isEmpty()) import_labels(path);
+  });
 }
 
 void CClass_16view_umd::paint_page(QPainter& painter) {
@@ -117,4 +131,49 @@ void CClass_16view_umd::on_umd_enable(int selection) {
   SendMvCommand(mv_cmd::kUmdEnable, payload);
   m_p_main->m_16_view_umd_show = selection != 0 ? 1 : 0;
   if (mv_send_reached_link(*m_p_main)) RecalcUmdStrips(*m_p_main);
+}
+
+bool CClass_16view_umd::export_labels(const QString& path) {
+  if (!m_p_main) return false;
+  std::array<QString, kUmdCsvWindows> labels;
+  for (int n = 1; n <= kUmdCsvWindows; ++n) labels[n - 1] = m_p_main->m_16_view_umd_text[n - 1];
+  QFile file(path);
+  const QByteArray bytes = write_umd_csv(labels);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
+      !file.flush()) {
+    show_plain_message(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    return false;
+  }
+  return true;
+}
+
+int CClass_16view_umd::import_labels(const QString& path) {
+  if (!m_p_main) return -1;
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    show_plain_message(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+    return -1;
+  }
+  const UmdCsvRead read = read_umd_csv(file.readAll());
+  if (!read.ok()) {
+    show_plain_message(QStringLiteral("%1, line %2: %3. No label was sent.")
+                           .arg(QFileInfo(path).fileName())
+                           .arg(read.bad_line)
+                           .arg(read.why));
+    return -1;
+  }
+  // The page may go while a send waits; what is left of the file is then
+  // not sent.
+  const PageGuard guard(this);
+  int sent = 0;
+  for (int n = 1; n <= kUmdCsvWindows && guard; ++n) {
+    const std::optional<QString>& label = read.labels[n - 1];
+    QLineEdit* field = edit(field_id(n));
+    if (!label || field->text() == *label) continue;
+    field->setText(*label);
+    m_umd_string_index = static_cast<int8_t>(n - 1);
+    send_label(n);
+    ++sent;
+  }
+  return sent;
 }

@@ -17,6 +17,8 @@ class CClass_16view_umd : public PageFrame {
     IDC_UMD_ENABLE = 1072,
     IDC_UMD_ALL_ON = 1066,
     IDC_UMD_ALL_OFF = 1067,
+    IDC_UMD_EXPORT = 1073,  // the labels to a CSV file
+    IDC_UMD_IMPORT = 1074,  // labels from a CSV file, each changed one sent
   };
   // Characters the operator may type into one label field.
   static constexpr int kUmdFieldMaxChars = 10;
@@ -31,6 +33,15 @@ class CClass_16view_umd : public PageFrame {
   void on_enter_key(QWidget* focus) override;
   void on_escape_key(QWidget* focus) override;
   void on_umd_enable(int selection);
+  // Writes the sixteen labels to `path` (umd_label_csv.h). False, with the
+  // operator told why, when the file cannot be written.
+  bool export_labels(const QString& path);
+  // Reads `path`; when the whole file is sound, sends each label that differs
+  // from its field's text as Enter would, in window order, and shows the
+  // labels in the fields. A file with a bad line is refused whole, with a
+  // message naming the line, and nothing is sent. Returns the labels sent,
+  // -1 when refused.
+  int import_labels(const QString& path);
 
  protected:
   void paint_page(QPainter& painter) override;

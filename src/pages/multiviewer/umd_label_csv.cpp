@@ -1,0 +1,122 @@
+#include "pages/multiviewer/umd_label_csv.h"
+
+#include <QFileDialog>
+#include <QStringDecoder>
+
+namespace {
+UmdFileChooser g_chooser;
+
+bool needs_quotes(const QString& label) {
+  if (label.isEmpty()) return false;
+  return label.contains(QLatin1Char(',')) || label.contains(QLatin1Char('"')) ||
+         label.front().isSpace() || label.back().isSpace();
+}
+
+QString quoted(const QString& label) {
+  QString text = label;
+  text.replace(QLatin1String("\""), QLatin1String("\"\""));
+  return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+// The label after the comma: plain text up to the line's end, or one quoted
+// field with nothing after its closing quote.
+std::optional<QString> parse_label(const QString& field, QString& why) {
+  if (!field.startsWith(QLatin1Char('"'))) {
+    if (field.contains(QLatin1Char('"'))) {
+      why = QStringLiteral("a label with a quote must be quoted, the quote doubled");
+      return std::nullopt;
+    }
+    if (field.contains(QLatin1Char(','))) {
+      why = QStringLiteral("more than two fields (a label with a comma must be quoted)");
+      return std::nullopt;
+    }
+    return field;
+  }
+  QString label;
+  for (qsizetype i = 1; i < field.size(); ++i) {
+    if (field[i] != QLatin1Char('"')) {
+      label += field[i];
+      continue;
+    }
+    if (i + 1 < field.size() && field[i + 1] == QLatin1Char('"')) {
+      label += QLatin1Char('"');
+      ++i;
+      continue;
+    }
+    if (i + 1 != field.size()) {
+      why = QStringLiteral("text after the label's closing quote");
+      return std::nullopt;
+    }
+    return label;
+  }
+  why = QStringLiteral("the label's quote is not closed on its line");
+  return std::nullopt;
+}
+}  // namespace
+
+QByteArray write_umd_csv(const std::array<QString, kUmdCsvWindows>& labels) {
+  QString text = QStringLiteral("window,label\n");
+  for (int n = 1; n <= kUmdCsvWindows; ++n) {
+    const QString& label = labels[n - 1];
+    text += QString::number(n) + QLatin1Char(',') + (needs_quotes(label) ? quoted(label) : label) +
+            QLatin1Char('\n');
+  }
+  return text.toUtf8();
+}
+
+UmdCsvRead read_umd_csv(const QByteArray& bytes) {
+  UmdCsvRead result;
+  auto refuse = [&result](int line, const QString& why) {
+    result.labels = {};
+    result.bad_line = line;
+    result.why = why;
+    return result;
+  };
+  QByteArray data = bytes;
+  if (data.startsWith("\xEF\xBB\xBF")) data.remove(0, 3);
+  const QList<QByteArray> lines = data.split('\n');
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    const int line_no = static_cast<int>(i) + 1;
+    QByteArray raw = lines[i];
+    if (raw.endsWith('\r')) raw.chop(1);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString line = utf8(raw);
+    if (utf8.hasError()) return refuse(line_no, QStringLiteral("not UTF-8 text"));
+    if (line.trimmed().isEmpty()) continue;
+    if (line_no == 1 &&
+        line.trimmed().compare(QLatin1String("window,label"), Qt::CaseInsensitive) == 0)
+      continue;
+    const qsizetype comma = line.indexOf(QLatin1Char(','));
+    if (comma < 0) return refuse(line_no, QStringLiteral("no comma between window and label"));
+    const QString window_text = line.left(comma).trimmed();
+    bool number = false;
+    const int window = window_text.toInt(&number);
+    if (!number || window < 1 || window > kUmdCsvWindows)
+      return refuse(line_no, QStringLiteral("unknown window '%1' (1 to 16)").arg(window_text));
+    if (result.labels[window - 1])
+      return refuse(line_no, QStringLiteral("window %1 is named a second time").arg(window));
+    QString why;
+    const std::optional<QString> label = parse_label(line.mid(comma + 1), why);
+    if (!label) return refuse(line_no, why);
+    for (QChar c : *label)
+      if (c.category() == QChar::Other_Control)
+        return refuse(line_no, QStringLiteral("a control character in the label"));
+    if (label->size() > kUmdCsvMaxChars)
+      return refuse(line_no, QStringLiteral("label of %1 characters (at most %2)")
+                                 .arg(label->size())
+                                 .arg(kUmdCsvMaxChars));
+    result.labels[window - 1] = *label;
+  }
+  return result;
+}
+
+QString choose_umd_file(QWidget* parent, bool save) {
+  if (g_chooser) return g_chooser(parent, save);
+  const QString filter = QStringLiteral("UMD labels (*.csv);;All files (*)");
+  return save ? QFileDialog::getSaveFileName(parent, QStringLiteral("Export UMD labels"),
+                                             QStringLiteral("umd_labels.csv"), filter)
+              : QFileDialog::getOpenFileName(parent, QStringLiteral("Import UMD labels"), {},
+                                             filter);
+}
+
+void set_umd_file_chooser(UmdFileChooser chooser) { g_chooser = std::move(chooser); }
