@@ -1,0 +1,126 @@
+#pragma once
+// kelvaro-ctl: the panel's device commands from the command line. The tool
+// builds its frames with the panel's own builders and sends them through the
+// panel's link (DeviceLink, UdpExchange, CSerialComm); it keeps no byte
+// layout of its own.
+//
+// A run has two halves. Parsing checks every argument and yields an action;
+// nothing is opened or sent before the whole command line has been taken, so
+// a bad argument (exit 2) never leaves a frame behind. The action then runs
+// against the target and ends with 0 (sent, or the reply arrived) or 1 (a
+// query got no reply within its bound).
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "link/device_link.h"
+#include "pages/multiviewer/mv_model.h"
+
+namespace ctl {
+
+constexpr int kExitOk = 0;
+constexpr int kExitNoReply = 1;
+constexpr int kExitUsage = 2;
+
+// Where the frames go: a LAN device (--device) or the serial line
+// (--serial-port), or neither (only the search may run without a target).
+struct Target {
+  std::string address;  // dotted-decimal, empty when not on the LAN
+  uint8_t id = 1;       // byte 5 of every frame
+  bool id_given = false;
+  std::string serial_port;  // empty when not on the serial line
+  uint32_t baud = 115200;
+  bool lan() const { return !address.empty(); }
+  bool serial() const { return !serial_port.empty(); }
+};
+
+// The link of one run: the panel's DeviceLink with row 0 of the device table
+// holding the target, and the multiviewer model that state replies (LAN and
+// serial) are decoded into.
+class CtlLink : public DeviceLink {
+ public:
+  MultiviewerModel m_mv;
+
+ protected:
+  void store_serial_state_reply(std::span<const uint8_t> frame) override;
+};
+
+// What a subcommand does once every argument has been checked.
+struct Context {
+  Target target;
+  CtlLink link;
+  bool json = false;
+  std::ostream& out;
+  std::ostream& err;
+  Context(std::ostream& o, std::ostream& e) : out(o), err(e) {}
+
+  // Row 0 := the target with this device type; opens the serial port when
+  // the target is the serial line. False (message written) when the port
+  // cannot be opened.
+  bool connect(uint8_t dev_type);
+  // Writes out what is queued on the serial port, then closes it.
+  void finish();
+  // The one line of exit 1.
+  int no_reply(const std::string& what, uint32_t bound_ms);
+};
+
+using Action = std::function<int(Context&)>;
+
+// The outcome of parsing one group's arguments: an action, or help text, or
+// the one-line usage error.
+struct Parsed {
+  Action action;
+  std::string help;   // non-empty: print it and exit 0
+  std::string error;  // non-empty: print it and exit 2
+  static Parsed fail(const std::string& why) { return {{}, {}, why}; }
+  static Parsed show(const std::string& text) { return {{}, text, {}}; }
+  static Parsed run(Action a) { return {std::move(a), {}, {}}; }
+};
+
+// The words after the group name, the --json flag and the target already
+// taken out of them.
+struct Args {
+  std::vector<std::string> words;
+  bool help = false;
+  bool json = false;
+  const Target* target = nullptr;
+  // Per-command option values given as --name VALUE (--direction).
+  std::vector<std::pair<std::string, std::string>> options;
+  std::optional<std::string> option(const std::string& name) const;
+};
+
+// One subcommand group: its name, a line for the top-level help and its parser.
+struct Group {
+  const char* name;
+  const char* summary;
+  std::function<Parsed(const Args&)> parse;
+};
+
+// ---- the groups ----
+Parsed parse_discover(const Args& args);
+Parsed parse_mv(const Args& args);
+
+// ---- shared argument checks ----
+// A whole decimal number within [low, high].
+std::optional<int> parse_number(const std::string& text, int low, int high);
+// "on" / "off" (also 1 / 0).
+std::optional<bool> parse_on_off(const std::string& text);
+// "name: 'value' is not ..." lines of exit 2.
+std::string bad_value(const std::string& name, const std::string& value, const std::string& want);
+// The target must be on the LAN (a command that travels over UDP only).
+std::string need_lan(const Args& args, const std::string& what);
+// The target must be given at all.
+std::string need_target(const Args& args);
+
+// ---- output ----
+// A JSON string literal (UTF-8, with the escapes JSON needs).
+std::string json_string(const QString& text);
+
+// The whole tool: arguments as main() gets them (args[0] is the program).
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace ctl
