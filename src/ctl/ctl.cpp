@@ -27,6 +27,7 @@ const std::vector<Group>& groups() {
   static const std::vector<Group> all = {
       {"discover", "search the LAN (or the serial line) for devices", parse_discover},
       {"mv", "multiviewer: state, mode, sources, labels, colours, resolution", parse_mv},
+      {"matrix", "matrix router: routes, one to all, one to one, panel lock", parse_matrix},
   };
   return all;
 }

@@ -103,6 +103,7 @@ struct Group {
 // ---- the groups ----
 Parsed parse_discover(const Args& args);
 Parsed parse_mv(const Args& args);
+Parsed parse_matrix(const Args& args);
 
 // ---- shared argument checks ----
 // A whole decimal number within [low, high].

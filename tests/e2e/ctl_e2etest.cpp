@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include "link/control_frame.h"
+#include "pages/matrix/matrix_commands.h"
 #include "pages/multiviewer/mv_frames.h"
 #include "support/devsim_fixture.h"
 
@@ -155,7 +156,8 @@ TEST(CtlProcess, HelpVersionAndBadUsageSendNothing) {
   ASSERT_TRUE(sim.started());
   const CtlRun help = run_ctl({"--help"});
   EXPECT_EQ(help.exit_code, 0);
-  for (const char* group : {"discover", "mv"}) EXPECT_TRUE(help.out.contains(group)) << group;
+  for (const char* group : {"discover", "mv", "matrix"})
+    EXPECT_TRUE(help.out.contains(group)) << group;
   const CtlRun mv_help = run_ctl({"mv", "--help"});
   EXPECT_EQ(mv_help.exit_code, 0);
   EXPECT_TRUE(mv_help.out.contains("resolution NAME"));
@@ -301,6 +303,63 @@ TEST(CtlDiscover, ListsTheMultiviewersThatAnswerAndFailsWithoutOne) {
   EXPECT_EQ(none.exit_code, 1);
   EXPECT_TRUE(none.err.contains("2000 ms")) << none.err.toStdString();
   EXPECT_GE(none.elapsed_ms, 2000);
+}
+
+TEST(CtlMatrix, TextCommandsLockFramesAndLockQuery) {
+  SimulatorFixture sim({devsim::DeviceSpec::lan(0x81, 4), devsim::DeviceSpec::serial(0x81, 1)});
+  ASSERT_TRUE(sim.started());
+  std::array<uint8_t, kMatrixPorts> route{};
+  route[0] = route[1] = route[4] = 3;
+  const std::vector<std::pair<QStringList, std::vector<uint8_t>>> cases = {
+      {{"matrix", "route", "3", "1,2,5"}, build_matrix_apply(3, route)},
+      {{"matrix", "all", "5"}, build_matrix_one_to_all(5)},
+      {{"matrix", "one-to-one"}, build_matrix_one_to_one()},
+  };
+  for (const auto& [args, text] : cases) {
+    for (int device : {0, 1}) {
+      const CtlRun r = run_ctl((device == 0 ? lan(sim, 0, 4) : serial(sim, 1)) + args);
+      EXPECT_EQ(r.exit_code, 0) << args.join(' ').toStdString() << r.err.toStdString();
+      EXPECT_TRUE(sim.received(text)) << args.join(' ').toStdString() << " device " << device;
+    }
+  }
+  EXPECT_EQ(sim.sim().matrix_state(0).last_text, "All#.");
+  EXPECT_EQ(sim.sim().matrix_state(1).text_commands, 3);
+
+  // The lock: 0x51 with the new state, then the 0x50 query reads it back.
+  const CtlRun lock = run_ctl(lan(sim, 0, 4) + QStringList{"matrix", "lock", "on"});
+  EXPECT_EQ(lock.exit_code, 0);
+  EXPECT_TRUE(sim.received(
+      build_frame(0x81, 4, Link::Udp, matrix_cmd::kLockChange, std::vector<uint8_t>{1})));
+  const CtlRun query = run_ctl(lan(sim, 0, 4) + QStringList{"matrix", "lock", "--json"});
+  EXPECT_EQ(query.exit_code, 0) << query.err.toStdString();
+  EXPECT_EQ(query.out, "{\"lock\": true, \"value\": 1}\n");
+  EXPECT_TRUE(sim.received(build_frame(0x81, 4, Link::Udp, matrix_cmd::kLockQuery, {})));
+  run_ctl(lan(sim, 0, 4) + QStringList{"matrix", "lock", "off"});
+  EXPECT_EQ(run_ctl(lan(sim, 0, 4) + QStringList{"matrix", "lock"}).out, "unlocked\n");
+  EXPECT_TRUE(sim.no_bad_frames());
+
+  const size_t before = sim.sim().frame_count();
+  const QStringList dev = lan(sim, 0, 4);
+  expect_usage_errors({
+      {dev + QStringList{"matrix", "route", "9", "1"}, "INPUT"},
+      {dev + QStringList{"matrix", "route", "3", "1,9"}, "OUTPUTS"},
+      {dev + QStringList{"matrix", "route", "3", ""}, "OUTPUTS"},
+      {dev + QStringList{"matrix", "route", "3"}, "route"},
+      {dev + QStringList{"matrix", "all", "0"}, "INPUT"},
+      {dev + QStringList{"matrix", "one-to-one", "2"}, "one-to-one"},
+      {dev + QStringList{"matrix", "lock", "maybe"}, "lock"},
+      {serial(sim, 1) + QStringList{"matrix", "lock", "on"}, "--serial-port"},
+      {dev + QStringList{"matrix", "cross"}, "cross"},
+  });
+  EXPECT_TRUE(sim.nothing_more(before));
+
+  devsim::Faults silent;
+  silent.drop_replies = -1;
+  sim.sim().set_faults(0, silent);
+  const CtlRun none = run_ctl(lan(sim, 0, 4) + QStringList{"matrix", "lock"});
+  EXPECT_EQ(none.exit_code, 1);
+  EXPECT_TRUE(none.err.contains("200 ms")) << none.err.toStdString();
+  EXPECT_GE(none.elapsed_ms, 200);
 }
 
 }  // namespace
