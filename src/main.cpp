@@ -75,10 +75,17 @@ int main(int argc, char** argv) {
   QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 9));
 
   auto* dlg = new CKELVARO_16_VIEWDlg;
+  // The demo's simulated devices and pseudo-terminal are not the operator's
+  // setup: it neither restores nor keeps one.
+  if (!cl.demo) {
+    dlg->m_setup_memory.enable();
+    if (cl.restore) dlg->m_setup_memory.restore();
+  }
   dlg->show();
   if (!cl.devices.empty()) dlg->m_manual_devices.open_command_line_rows(cl.devices);
   if (cl.scan_at_start) QTimer::singleShot(0, dlg, [dlg] { dlg->on_scan(); });
   dlg->exec();
+  dlg->m_setup_memory.save();
   delete dlg;
   return 0;
 }

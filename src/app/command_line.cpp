@@ -41,6 +41,8 @@ std::string command_line_help() {
          "                               0xA5; ID defaults to 1. The first is opened at\n"
          "                               start\n"
          "  --scan                       search for devices as soon as the window shows\n"
+         "  --no-restore                 start clean: leave the remembered connection\n"
+         "                               mode, serial port and last device unused\n"
          "  --demo                       start with built-in simulated devices on loopback\n"
          "                               (and search at once)\n"
          "  --trace                      print the diagnostic trace lines on standard error\n"
@@ -90,6 +92,10 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
     }
     if (opt == "--scan") {
       cl.scan_at_start = true;
+      continue;
+    }
+    if (opt == "--no-restore") {
+      cl.restore = false;
       continue;
     }
     if (opt == "--trace") {

@@ -14,6 +14,7 @@ struct CommandLine {
   bool demo = false;
   bool scan_at_start = false;         // press scan once the window is shown
   bool trace = false;                 // show every trace category
+  bool restore = true;                // restore the remembered setup at start
   std::vector<ManualDevice> devices;  // --device rows, in the order given
   std::string message;                // help text, version line or the one-line error
 };

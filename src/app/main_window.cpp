@@ -161,6 +161,7 @@ void CKELVARO_16_VIEWDlg::open_selected_page() {
   page->setGeometry(m_rc_page);
   page->show();
   page->update();
+  m_setup_memory.remember_selection();
 }
 
 void CKELVARO_16_VIEWDlg::on_settings() {

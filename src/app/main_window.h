@@ -8,6 +8,7 @@
 #include <QRect>
 
 #include "app/manual_devices.h"
+#include "app/setup_memory.h"
 #include "link/device_link.h"
 #include "pages/matrix/matrix_model.h"
 #include "pages/multiviewer/mv_model.h"
@@ -51,6 +52,8 @@ class CKELVARO_16_VIEWDlg : public QDialog,
   uint8_t m_device_count = 0;              // rows filled by the last LAN search
   // Rows of devices the search does not list (--device, context menu).
   ManualDevices m_manual_devices{*this};
+  // Mode, serial port and last device kept from one run to the next.
+  SetupMemory m_setup_memory{*this};
 
   // Closes the current page and opens the page for row m_device_index.
   void select_device();

@@ -53,10 +53,25 @@ CSetConfigure::CSetConfigure(QWidget* main_window)
   combo(IDC_CFG_BAUD_LIST)->setCurrentIndex(0);
   combo(IDC_CFG_MODE_LIST)->setCurrentIndex(main ? main->m_eState : 0);
   if (main) {
+    // The port and baud rate in use, or remembered from the last run.
+    const int port = ports->findText(main->m_setup_memory.serial_port());
+    if (port >= 0) ports->setCurrentIndex(port);
+    const int baud =
+        combo(IDC_CFG_BAUD_LIST)->findText(QString::number(main->m_setup_memory.baud()));
+    if (baud >= 0) combo(IDC_CFG_BAUD_LIST)->setCurrentIndex(baud);
+  }
+  if (main) {
     if (const DeviceEntry* row = main->selected_row())
       ip_field()->set_address(QString::fromLatin1(row->ip, qstrnlen(row->ip, sizeof row->ip)));
   }
   set_serial_controls(false);
+  if (main && main->m_eState == 1 && main->m_comm.is_open()) {
+    // A port opened before the dialog existed (the remembered one reopened
+    // at start) shows as connected, so Disconnect closes it.
+    m_connected = true;
+    button(IDC_CFG_CONNECT)->setText(QStringLiteral("Disconnect"));
+    control(IDC_CFG_CONNECT)->setEnabled(true);
+  }
   show_status_icon();
 
   on_command(IDC_CFG_MODE_LIST, [this] { on_mode_changed(); });

@@ -146,6 +146,7 @@ bool CSerialComm::open_port(const std::string& name, uint32_t baud) {
 
   drain_pipe(m_wake_pipe[0]);
   m_port_name = name;
+  m_baud = baud;
   {
     std::lock_guard<std::mutex> lock(m_write_mutex);
     m_write_queue.clear();

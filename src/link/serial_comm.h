@@ -38,6 +38,8 @@ class CSerialComm {
   // whether the port it began on is still the one open.
   uint64_t generation() const { return m_generation.load(); }
   const std::string& port_name() const { return m_port_name; }
+  // Baud rate of the last successful open.
+  uint32_t baud() const { return m_baud; }
 
   // Bytes waiting in the input queue; no value when closed or on failure.
   std::optional<size_t> pending_input();
@@ -82,6 +84,7 @@ class CSerialComm {
   std::atomic<int> m_fd{-1};
   std::atomic<uint64_t> m_generation{0};
   std::string m_port_name;
+  uint32_t m_baud = 0;
   const uint32_t m_option_bits = 3;  // monitor thread + asynchronous I/O
   std::atomic<bool> m_running{false};
   int m_wake_pipe[2] = {-1, -1};  // wakes the monitor and the writer out of poll()

@@ -1,0 +1,162 @@
+// The remembered setup: mode, serial port, baud rate and last device written
+// by one main window and restored by a fresh one, as at the next start, in a
+// temporary settings folder. Restoring sends nothing and opens no page;
+// --no-restore and --demo start clean.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/command_line.h"
+#include "app/error_box.h"
+#include "app/ip_address_edit.h"
+#include "app/main_window.h"
+#include "app/set_configure.h"
+#include "controls/skin_button.h"
+#include "support/devsim_fixture.h"
+
+namespace {
+using devsim::DeviceSpec;
+
+class SetupMemoryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(settings_dir_.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings_dir_.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings_dir_.path());
+    clear_recorded_errors();
+    sim_.configure_panel();
+  }
+  void TearDown() override {
+    delete dlg_;
+    EXPECT_TRUE(recorded_errors().isEmpty()) << recorded_errors().join("; ").toStdString();
+  }
+  // A fresh main window started as main() starts it with these options.
+  CKELVARO_16_VIEWDlg& start(const std::vector<std::string>& args = {}) {
+    std::vector<std::string> argv{"kelvaro_multiview"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const CommandLine cl = parse_command_line(argv);
+    EXPECT_EQ(cl.action, CommandLine::Action::Run) << cl.message;
+    delete dlg_;
+    dlg_ = new CKELVARO_16_VIEWDlg;
+    if (!cl.demo) {
+      dlg_->m_setup_memory.enable();
+      if (cl.restore) dlg_->m_setup_memory.restore();
+    }
+    dlg_->show();
+    return *dlg_;
+  }
+  CSetConfigure* settings_dialog() {
+    dlg_->on_settings();
+    return dlg_->m_pSetConfigure;
+  }
+  QString setting(const char* key) {
+    QSettings s;
+    return s.value(QStringLiteral("setup/") + QLatin1String(key)).toString();
+  }
+
+  QTemporaryDir settings_dir_;
+  SimulatorFixture sim_{{DeviceSpec::lan(devsim::kTypeMultiviewer, 7, "MV_A"),
+                         DeviceSpec::serial(devsim::kTypeMultiviewer, 8, "MV_SER")}};
+  CKELVARO_16_VIEWDlg* dlg_ = nullptr;
+};
+
+TEST_F(SetupMemoryTest, TheLastLanDeviceIsListedAndSelectedWithoutAPageOrAFrame) {
+  // A window the program did not give a memory writes nothing.
+  dlg_ = new CKELVARO_16_VIEWDlg;
+  ASSERT_TRUE(sim_.select_in_main_window(*dlg_, 0));
+  EXPECT_TRUE(setting("device_address").isEmpty());
+
+  ASSERT_TRUE(sim_.select_in_main_window(start(), 0));
+  EXPECT_EQ(setting("device_address").toStdString(), sim_.address(0));
+  sim_.sim().clear_frames();
+
+  CKELVARO_16_VIEWDlg& next = start();
+  ASSERT_EQ(next.device_list()->count(), 1);
+  EXPECT_EQ(next.device_list()->currentText().toStdString(), "MV_A_" + sim_.address(0));
+  EXPECT_EQ(next.m_device_index, 0);
+  EXPECT_EQ(std::string(next.m_device_table[0].ip), sim_.address(0));
+  EXPECT_EQ(next.m_device_table[0].dev_type, 0xA1);
+  EXPECT_EQ(next.m_device_table[0].dev_id, 7);
+  EXPECT_EQ(next.m_eState, 0);
+  EXPECT_EQ(next.m_p_mian_show_dlg, nullptr) << "no page opens at start";
+  CSetConfigure* cfg = settings_dialog();
+  EXPECT_EQ(cfg->ip_field()->address().toStdString(), sim_.address(0));
+  EXPECT_TRUE(sim_.nothing_more(0)) << "nothing is sent at start";
+  // Choosing it opens its page as usual.
+  emit next.device_list()->activated(0);
+  QApplication::processEvents();
+  EXPECT_NE(next.m_p_mian_show_dlg, nullptr);
+
+  // --no-restore starts clean, and --scan still searches.
+  CKELVARO_16_VIEWDlg& clean = start({"--no-restore", "--scan"});
+  EXPECT_EQ(clean.device_list()->count(), 0);
+  EXPECT_EQ(clean.m_device_index, -1);
+  EXPECT_EQ(setting("device_address").toStdString(), sim_.address(0)) << "still remembered";
+  CKELVARO_16_VIEWDlg& scanned = start({"--scan"});
+  scanned.on_scan();
+  EXPECT_EQ(scanned.device_list()->count(), 1);
+  EXPECT_EQ(scanned.device_list()->itemText(0).toStdString(), "MV_A_" + sim_.address(0));
+  EXPECT_EQ(scanned.m_device_count, 1) << "the search's own row, not the remembered one";
+  // The demo neither restores nor keeps the operator's setup.
+  EXPECT_EQ(start({"--demo"}).device_list()->count(), 0);
+}
+
+TEST_F(SetupMemoryTest, TheSerialPortIsReopenedAndShownInTheSettingsDialog) {
+  ASSERT_TRUE(sim_.select_in_main_window(start(), 1));  // serial mode, 115200
+  const std::string port = sim_.address(1);
+  sim_.sim().clear_frames();
+
+  CKELVARO_16_VIEWDlg& next = start();
+  EXPECT_EQ(next.m_eState, 1);
+  ASSERT_TRUE(next.m_comm.is_open());
+  EXPECT_EQ(next.m_comm.port_name(), port);
+  EXPECT_EQ(next.m_comm.baud(), 115200u);
+  EXPECT_EQ(next.m_p_mian_show_dlg, nullptr);
+  CSetConfigure* cfg = settings_dialog();
+  EXPECT_EQ(cfg->combo(IDC_CFG_MODE_LIST)->currentText(), "Serial Port");
+  EXPECT_EQ(cfg->combo(IDC_CFG_PORT_LIST)->currentText().toStdString(), port);
+  EXPECT_EQ(cfg->combo(IDC_CFG_BAUD_LIST)->currentText(), "115200");
+  EXPECT_TRUE(cfg->connected());
+  EXPECT_EQ(cfg->status_icon_id(), 212);
+  EXPECT_EQ(cfg->button(IDC_CFG_CONNECT)->text(), "Disconnect");
+  EXPECT_TRUE(cfg->control(IDC_CFG_CONNECT)->isEnabled());
+  EXPECT_TRUE(sim_.nothing_more(0)) << "nothing is sent at start";
+  // Disconnect closes it; at the end of the run the port is kept closed.
+  cfg->button(IDC_CFG_CONNECT)->click();
+  EXPECT_FALSE(next.m_comm.is_open());
+  next.m_setup_memory.save();
+
+  CKELVARO_16_VIEWDlg& closed = start();
+  EXPECT_EQ(closed.m_eState, 1);
+  EXPECT_FALSE(closed.m_comm.is_open());
+  cfg = settings_dialog();
+  EXPECT_EQ(cfg->combo(IDC_CFG_PORT_LIST)->currentText().toStdString(), port);
+  EXPECT_EQ(cfg->combo(IDC_CFG_BAUD_LIST)->currentText(), "115200");
+  EXPECT_FALSE(cfg->connected());
+  EXPECT_EQ(cfg->button(IDC_CFG_CONNECT)->text(), "Connect");
+
+  // A port that is gone is left closed without a word.
+  {
+    QSettings s;
+    s.setValue("setup/serial_port", "/dev/kelvaro-no-such-port");
+    s.setValue("setup/port_open", true);
+  }
+  CKELVARO_16_VIEWDlg& gone = start();
+  EXPECT_EQ(gone.m_eState, 1);
+  EXPECT_FALSE(gone.m_comm.is_open());
+  EXPECT_TRUE(recorded_errors().isEmpty());
+}
+
+TEST(SetupMemoryCommandLine, NoRestoreIsParsedAndDocumented) {
+  EXPECT_TRUE(parse_command_line({"kelvaro_multiview"}).restore);
+  const CommandLine cl = parse_command_line({"kelvaro_multiview", "--no-restore", "--scan"});
+  EXPECT_EQ(cl.action, CommandLine::Action::Run);
+  EXPECT_FALSE(cl.restore);
+  EXPECT_TRUE(cl.scan_at_start);
+  EXPECT_NE(command_line_help().find("--no-restore"), std::string::npos);
+}
+}  // namespace
