@@ -28,6 +28,8 @@ const std::vector<Group>& groups() {
       {"discover", "search the LAN (or the serial line) for devices", parse_discover},
       {"mv", "multiviewer: state, mode, sources, labels, colours, resolution", parse_mv},
       {"matrix", "matrix router: routes, one to all, one to one, panel lock", parse_matrix},
+      {"switcher", "production switcher: buses, CUT, AUTO, FTB, T-bar, transitions, layers",
+       parse_switcher},
   };
   return all;
 }

@@ -104,6 +104,7 @@ struct Group {
 Parsed parse_discover(const Args& args);
 Parsed parse_mv(const Args& args);
 Parsed parse_matrix(const Args& args);
+Parsed parse_switcher(const Args& args);
 
 // ---- shared argument checks ----
 // A whole decimal number within [low, high].

@@ -14,6 +14,7 @@
 #include "link/control_frame.h"
 #include "pages/matrix/matrix_commands.h"
 #include "pages/multiviewer/mv_frames.h"
+#include "pages/switcher/switcher_send.h"
 #include "support/devsim_fixture.h"
 
 namespace {
@@ -156,7 +157,7 @@ TEST(CtlProcess, HelpVersionAndBadUsageSendNothing) {
   ASSERT_TRUE(sim.started());
   const CtlRun help = run_ctl({"--help"});
   EXPECT_EQ(help.exit_code, 0);
-  for (const char* group : {"discover", "mv", "matrix"})
+  for (const char* group : {"discover", "mv", "matrix", "switcher"})
     EXPECT_TRUE(help.out.contains(group)) << group;
   const CtlRun mv_help = run_ctl({"mv", "--help"});
   EXPECT_EQ(mv_help.exit_code, 0);
@@ -360,6 +361,58 @@ TEST(CtlMatrix, TextCommandsLockFramesAndLockQuery) {
   EXPECT_EQ(none.exit_code, 1);
   EXPECT_TRUE(none.err.contains("200 ms")) << none.err.toStdString();
   EXPECT_GE(none.elapsed_ms, 200);
+}
+
+TEST(CtlSwitcher, FramesGoToTheSwitcherPortAsThePageSendsThem) {
+  SimulatorFixture sim({devsim::DeviceSpec::lan(0xA5, 7)});
+  ASSERT_TRUE(sim.started());
+  using namespace switcher_cmd;
+  const std::vector<std::pair<QStringList, std::pair<uint8_t, std::vector<uint8_t>>>> cases = {
+      {{"pgm", "3"}, {kPgmSource, {3}}},
+      {{"pvm", "12"}, {kPvmSource, {12}}},
+      {{"cut"}, {kCut, {}}},
+      {{"auto"}, {kAuto, {}}},
+      {{"ftb"}, {kFtb, {}}},
+      {{"pip"}, {kPip, {}}},
+      {{"mix"}, {kMix, {}}},
+      {{"dip"}, {kDip, {}}},
+      {{"wipe"}, {kWipe, {}}},
+      {{"tbar", "64"}, {kTbar, {1, 64}}},
+      {{"tbar", "128", "--direction", "0"}, {kTbar, {0, 128}}},
+      // The toggles carry the state before the press.
+      {{"on-air", "on"}, {kOnAir, {0}}},
+      {{"bkgd", "off"}, {kBkgd, {1}}},
+      {{"key1", "on"}, {kKey1, {0}}},
+      {{"key2", "off"}, {kKey2, {1}}},
+  };
+  for (const auto& [args, frame] : cases) {
+    const CtlRun r = run_ctl(lan(sim, 0, 7) + QStringList{"switcher"} + args);
+    EXPECT_EQ(r.exit_code, 0) << args.join(' ').toStdString() << r.err.toStdString();
+    const std::vector<uint8_t> expected =
+        build_frame(0xA5, 7, Link::Udp, frame.first, frame.second);
+    EXPECT_TRUE(sim.received(expected)) << args.join(' ').toStdString();
+    for (const devsim::ReceivedFrame& f : sim.sim().frames()) {
+      if (f.bytes == expected) EXPECT_EQ(f.local_port, sim.options().switcher_device_port);
+    }
+  }
+  EXPECT_EQ(sim.sim().switcher_state(0).cuts, 1);
+  EXPECT_TRUE(sim.no_bad_frames());
+
+  const size_t before = sim.sim().frame_count();
+  const QStringList sw = lan(sim, 0, 7) + QStringList{"switcher"};
+  expect_usage_errors({
+      {sw + QStringList{"pgm", "13"}, "SOURCE"},
+      {sw + QStringList{"pvm", "0"}, "SOURCE"},
+      {sw + QStringList{"tbar", "0"}, "VALUE"},
+      {sw + QStringList{"tbar", "129"}, "VALUE"},
+      {sw + QStringList{"tbar", "5", "--direction", "2"}, "--direction"},
+      {sw + QStringList{"pgm", "1", "--direction", "1"}, "--direction"},
+      {sw + QStringList{"cut", "now"}, "cut"},
+      {sw + QStringList{"key1", "maybe"}, "key1"},
+      {sw + QStringList{"fade"}, "fade"},
+      {ports(sim) + QStringList{"--serial-port", "/dev/null", "switcher", "cut"}, "--serial-port"},
+  });
+  EXPECT_TRUE(sim.nothing_more(before));
 }
 
 }  // namespace
