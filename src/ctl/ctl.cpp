@@ -1,6 +1,7 @@
 #include "ctl/ctl.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstring>
 #include <ostream>
@@ -30,6 +31,8 @@ const std::vector<Group>& groups() {
       {"matrix", "matrix router: routes, one to all, one to one, panel lock", parse_matrix},
       {"switcher", "production switcher: buses, CUT, AUTO, FTB, T-bar, transitions, layers",
        parse_switcher},
+      {"rk5502", "rk5502 processor: state, layout", parse_rk5502},
+      {"tm3306", "tm3306 processor: layout", parse_tm3306},
   };
   return all;
 }
@@ -220,7 +223,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   std::vector<std::pair<std::string, std::string>> command_options;
   for (size_t i = 1; i < args.size(); ++i) {
     std::string opt = args[i];
-    if (opt.size() < 2 || opt[0] != '-' || opt == "-") {
+    // A lone "-" and negative numbers are arguments (refused by their checks).
+    if (opt.size() < 2 || opt[0] != '-' || std::isdigit(static_cast<unsigned char>(opt[1]))) {
       words.push_back(opt);
       continue;
     }

@@ -105,6 +105,8 @@ Parsed parse_discover(const Args& args);
 Parsed parse_mv(const Args& args);
 Parsed parse_matrix(const Args& args);
 Parsed parse_switcher(const Args& args);
+Parsed parse_rk5502(const Args& args);
+Parsed parse_tm3306(const Args& args);
 
 // ---- shared argument checks ----
 // A whole decimal number within [low, high].

@@ -14,6 +14,7 @@
 #include "link/control_frame.h"
 #include "pages/matrix/matrix_commands.h"
 #include "pages/multiviewer/mv_frames.h"
+#include "pages/processor/processor_frames.h"
 #include "pages/switcher/switcher_send.h"
 #include "support/devsim_fixture.h"
 
@@ -157,7 +158,7 @@ TEST(CtlProcess, HelpVersionAndBadUsageSendNothing) {
   ASSERT_TRUE(sim.started());
   const CtlRun help = run_ctl({"--help"});
   EXPECT_EQ(help.exit_code, 0);
-  for (const char* group : {"discover", "mv", "matrix", "switcher"})
+  for (const char* group : {"discover", "mv", "matrix", "switcher", "rk5502", "tm3306"})
     EXPECT_TRUE(help.out.contains(group)) << group;
   const CtlRun mv_help = run_ctl({"mv", "--help"});
   EXPECT_EQ(mv_help.exit_code, 0);
@@ -392,7 +393,9 @@ TEST(CtlSwitcher, FramesGoToTheSwitcherPortAsThePageSendsThem) {
         build_frame(0xA5, 7, Link::Udp, frame.first, frame.second);
     EXPECT_TRUE(sim.received(expected)) << args.join(' ').toStdString();
     for (const devsim::ReceivedFrame& f : sim.sim().frames()) {
-      if (f.bytes == expected) EXPECT_EQ(f.local_port, sim.options().switcher_device_port);
+      if (f.bytes == expected) {
+        EXPECT_EQ(f.local_port, sim.options().switcher_device_port);
+      }
     }
   }
   EXPECT_EQ(sim.sim().switcher_state(0).cuts, 1);
@@ -413,6 +416,61 @@ TEST(CtlSwitcher, FramesGoToTheSwitcherPortAsThePageSendsThem) {
       {ports(sim) + QStringList{"--serial-port", "/dev/null", "switcher", "cut"}, "--serial-port"},
   });
   EXPECT_TRUE(sim.nothing_more(before));
+}
+
+TEST(CtlProcessors, LayoutFramesAndTheRk5502State) {
+  SimulatorFixture sim({devsim::DeviceSpec::lan(0x60, 2), devsim::DeviceSpec::lan(0xA3, 5),
+                        devsim::DeviceSpec::serial(0xA3, 1)});
+  ASSERT_TRUE(sim.started());
+  const CtlRun rk = run_ctl(lan(sim, 0, 2) + QStringList{"rk5502", "layout", "17"});
+  EXPECT_EQ(rk.exit_code, 0) << rk.err.toStdString();
+  EXPECT_TRUE(sim.received(
+      build_frame(0x60, 2, Link::Udp, processor_cmd::kLayout, std::vector<uint8_t>{17})));
+  const CtlRun tm = run_ctl(lan(sim, 1, 5) + QStringList{"tm3306", "layout", "15"});
+  EXPECT_EQ(tm.exit_code, 0) << tm.err.toStdString();
+  EXPECT_TRUE(sim.received(
+      build_frame(0xA3, 5, Link::Udp, processor_cmd::kLayout, std::vector<uint8_t>{15})));
+  const CtlRun tm_serial = run_ctl(serial(sim, 1) + QStringList{"tm3306", "layout", "6"});
+  EXPECT_EQ(tm_serial.exit_code, 0) << tm_serial.err.toStdString();
+  EXPECT_TRUE(sim.received(
+      build_frame(0xA3, 1, Link::Serial, processor_cmd::kLayout, std::vector<uint8_t>{6})));
+  EXPECT_EQ(sim.sim().tm3306_state(2).show_mode, 6);
+
+  devsim::Rk5502State state = sim.sim().rk5502_state(0);
+  state.show_mode = 9;
+  state.output_format = 7;
+  state.pip_child_ch = {3, 4};
+  state.loop_state = 1;
+  sim.sim().set_rk5502_state(0, state);
+  const CtlRun json = run_ctl(lan(sim, 0, 2) + QStringList{"rk5502", "state", "--json"});
+  ASSERT_EQ(json.exit_code, 0) << json.err.toStdString();
+  EXPECT_TRUE(sim.received(build_frame(0x60, 2, Link::Udp, processor_cmd::kRk5502StateQuery, {})));
+  const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8()).object();
+  EXPECT_EQ(o["layout"].toInt(), 9) << json.out.toStdString();
+  EXPECT_EQ(o["output_format"].toInt(), 7);
+  EXPECT_EQ(o["pip_channels"].toArray(), (QJsonArray{3, 4}));
+  EXPECT_EQ(o["loop"].toBool(), true);
+  EXPECT_TRUE(sim.no_bad_frames());
+
+  const size_t before = sim.sim().frame_count();
+  expect_usage_errors({
+      {lan(sim, 0, 2) + QStringList{"rk5502", "layout", "18"}, "CODE"},
+      {lan(sim, 0, 2) + QStringList{"rk5502", "layout", "-1"}, "CODE"},
+      {lan(sim, 0, 2) + QStringList{"rk5502", "state", "now"}, "state"},
+      {serial(sim, 1) + QStringList{"rk5502", "layout", "1"}, "--serial-port"},
+      {lan(sim, 1, 5) + QStringList{"tm3306", "layout", "16"}, "CODE"},
+      {lan(sim, 1, 5) + QStringList{"tm3306", "layout"}, "layout"},
+      {lan(sim, 1, 5) + QStringList{"tm3306", "state"}, "state"},
+  });
+  EXPECT_TRUE(sim.nothing_more(before));
+
+  devsim::Faults silent;
+  silent.drop_replies = -1;
+  sim.sim().set_faults(0, silent);
+  const CtlRun none = run_ctl(lan(sim, 0, 2) + QStringList{"rk5502", "state"});
+  EXPECT_EQ(none.exit_code, 1);
+  EXPECT_TRUE(none.err.contains("1000 ms")) << none.err.toStdString();
+  EXPECT_GE(none.elapsed_ms, 1000);
 }
 
 }  // namespace
