@@ -9,6 +9,7 @@
 #include "link/link_options.h"
 #include "link/wait.h"
 #include "pages/switcher/switcher_send.h"
+#include "pages/switcher/switcher_sub_page_parts.h"
 
 namespace ctl {
 
@@ -16,6 +17,7 @@ namespace {
 constexpr uint8_t kSwitcherType = 0xA5;
 constexpr uint8_t kSources = 12;
 constexpr uint8_t kTbarMax = 128;
+constexpr int kWipePatternMax = 8;
 
 const char* const kSwitcherHelp =
     "Usage: kelvaro-ctl --device ADDRESS[,ID] switcher COMMAND\n"
@@ -24,6 +26,7 @@ const char* const kSwitcherHelp =
     "  cut | auto | ftb          CUT, AUTO, fade to black\n"
     "  mix | dip | wipe          transition type\n"
     "  pip                       the PIP layer button\n"
+    "  wipe-style PATTERN        wipe pattern button 0..8 of the transition settings\n"
     "  tbar VALUE [--direction 1|0]\n"
     "                            T-bar progress 1..128 of a transition that starts at\n"
     "                            the bottom (direction 1, the default) or the top (0)\n"
@@ -102,6 +105,13 @@ Parsed parse_switcher(const Args& a) {
           bad_value("--direction", *a.option("direction"), "1 (from the bottom) or 0"));
     return Parsed::run(send_frame(
         {switcher_cmd::kTbar, {static_cast<uint8_t>(*direction), static_cast<uint8_t>(*value)}}));
+  }
+  if (cmd == "wipe-style") {
+    if (n != 1) return usage("wipe-style PATTERN");
+    const std::optional<int> pattern = parse_number(a.words[1], 0, kWipePatternMax);
+    if (!pattern) return Parsed::fail(bad_value("PATTERN", a.words[1], "a wipe pattern 0 to 8"));
+    return Parsed::run(
+        send_frame({switcher_sub_cmd::kWipeStyle, {static_cast<uint8_t>(*pattern)}}));
   }
   static const std::array<std::pair<const char*, uint8_t>, 4> kToggles = {{
       {"on-air", switcher_cmd::kOnAir},

@@ -16,6 +16,7 @@
 #include "pages/multiviewer/mv_frames.h"
 #include "pages/processor/processor_frames.h"
 #include "pages/switcher/switcher_send.h"
+#include "pages/switcher/switcher_sub_page_parts.h"
 #include "support/devsim_fixture.h"
 
 namespace {
@@ -378,6 +379,7 @@ TEST(CtlSwitcher, FramesGoToTheSwitcherPortAsThePageSendsThem) {
       {{"mix"}, {kMix, {}}},
       {{"dip"}, {kDip, {}}},
       {{"wipe"}, {kWipe, {}}},
+      {{"wipe-style", "5"}, {switcher_sub_cmd::kWipeStyle, {5}}},
       {{"tbar", "64"}, {kTbar, {1, 64}}},
       {{"tbar", "128", "--direction", "0"}, {kTbar, {0, 128}}},
       // The toggles carry the state before the press.
@@ -411,6 +413,7 @@ TEST(CtlSwitcher, FramesGoToTheSwitcherPortAsThePageSendsThem) {
       {sw + QStringList{"tbar", "5", "--direction", "2"}, "--direction"},
       {sw + QStringList{"pgm", "1", "--direction", "1"}, "--direction"},
       {sw + QStringList{"cut", "now"}, "cut"},
+      {sw + QStringList{"wipe-style", "9"}, "PATTERN"},
       {sw + QStringList{"key1", "maybe"}, "key1"},
       {sw + QStringList{"fade"}, "fade"},
       {ports(sim) + QStringList{"--serial-port", "/dev/null", "switcher", "cut"}, "--serial-port"},
