@@ -105,6 +105,7 @@ void CKELVARO_16_VIEWDlg::run_lan_search() {
     const bool typed = is_full_reply(reply) && reply.size() > kSearchTypeOffset;
     const bool rest = !typed || reply[kSearchTypeOffset] == kSearchReplyMultiviewerType;
     const QString ip = address_text(from);
+    const int rows_before = rows;
     for (const QString& name : parse_search_names(reply)) {
       if (rows >= kDeviceTableRows) break;
       DeviceEntry& row = m_device_table[rows];
@@ -118,6 +119,8 @@ void CKELVARO_16_VIEWDlg::run_lan_search() {
       ++rows;
       ++m_device_count;
     }
+    // A device listed has answered the search: a query of its own.
+    if (rows > rows_before) m_link_health.answered(LinkHealth::udp_key(from));
     // The rest after a datagram ends early when the next one is already
     // queued, so a burst of replies from many devices is read in full.
     if (rest) search.wait(kMalformedPauseMs);

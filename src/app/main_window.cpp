@@ -39,6 +39,8 @@ CKELVARO_16_VIEWDlg::~CKELVARO_16_VIEWDlg() {
   // Pages reach the shared state through the process-wide pointer while they
   // are torn down, so they go before the state does.
   close_shown_page();
+  // The port closes after this window is gone; the light hears nothing more.
+  m_link_health.disconnect();
 }
 
 CSkinButton* CKELVARO_16_VIEWDlg::make_skin_button(int id, const QString& caption,
@@ -96,6 +98,11 @@ void CKELVARO_16_VIEWDlg::init_dialog() {
     select_device();
   });
 
+  m_link_light = new LinkLight(this, [this] { return link_light_state(); });
+  connect(&m_link_health, &LinkHealth::changed, m_link_light, qOverload<>(&QWidget::update));
+  connect(m_device_list, &QComboBox::currentIndexChanged, m_link_light,
+          qOverload<>(&QWidget::update));
+
   auto* version = new QLabel(QStringLiteral("ver 1.0.0.2"), this);
   version->setObjectName(control_object_name(IDC_VERSION_STATIC));
   QPalette vpal = version->palette();
@@ -126,6 +133,7 @@ void CKELVARO_16_VIEWDlg::close_shown_page() {
 }
 
 void CKELVARO_16_VIEWDlg::select_device() {
+  refresh_link_light();
   // Asked for while an exchange waits, the page is replaced once that
   // exchange has ended, never under it.
   run_exchange("select device", [self = QPointer<CKELVARO_16_VIEWDlg>(this)] {
@@ -162,6 +170,28 @@ void CKELVARO_16_VIEWDlg::open_selected_page() {
   page->show();
   page->update();
   m_setup_memory.remember_selection();
+}
+
+LinkLightState CKELVARO_16_VIEWDlg::link_light_state() const {
+  LinkLightState s;
+  s.serial_open = m_comm.is_open();
+  if (s.serial_open) s.serial_port = QString::fromStdString(m_comm.port_name());
+  if (m_eState == 0) {
+    const DeviceEntry* row = selected_row();
+    if (!row || row->ip[0] == '\0') return s;
+    s.selected = true;
+    s.device = QString::fromLatin1(row->ip, qstrnlen(row->ip, sizeof row->ip));
+    s.link = m_link_health.record(LinkHealth::udp_key(row->ip, sizeof row->ip));
+  } else if (m_eState == 1 && s.serial_open) {
+    s.selected = true;
+    s.device = s.serial_port;
+    s.link = m_link_health.record(LinkHealth::serial_key(m_comm.port_name()));
+  }
+  return s;
+}
+
+void CKELVARO_16_VIEWDlg::refresh_link_light() {
+  if (m_link_light) m_link_light->update();
 }
 
 void CKELVARO_16_VIEWDlg::on_settings() {

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QRect>
 
+#include "app/link_light.h"
 #include "app/manual_devices.h"
 #include "app/setup_memory.h"
 #include "link/device_link.h"
@@ -70,6 +71,14 @@ class CKELVARO_16_VIEWDlg : public QDialog,
   // Shows the About box (system menu item 16) modally.
   void show_about();
 
+  // The link light and what it shows now: the link of the selected device
+  // (the LAN row in LAN mode, the open port in serial mode) and the port.
+  LinkLight* link_light() const { return m_link_light; }
+  LinkLightState link_light_state() const;
+  // The light follows the link and the device list by itself; code that
+  // changes m_eState tells it here.
+  void refresh_link_light();
+
   // True while a search runs (the panel shows it is busy).
   bool search_running() const { return m_search_running; }
 
@@ -105,6 +114,7 @@ class CKELVARO_16_VIEWDlg : public QDialog,
   QComboBox* m_device_list = nullptr;
   QWidget* m_page_frame = nullptr;
   QHash<int, CSkinButton*> m_buttons;
+  LinkLight* m_link_light = nullptr;
   bool m_search_running = false;
   int m_search_progress = -1;  // percent of the running search, -1 when none
 };

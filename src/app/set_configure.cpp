@@ -120,6 +120,7 @@ void CSetConfigure::on_mode_changed() {
     m_connected = false;
     show_status_icon();
   }
+  main->refresh_link_light();
 }
 
 void CSetConfigure::on_connect() {

@@ -16,7 +16,9 @@
 #include "link/trace.h"
 #include "link/wait.h"
 
-DeviceLink::DeviceLink() = default;
+DeviceLink::DeviceLink() {
+  m_comm.set_open_listener([this] { emit m_link_health.changed(); });
+}
 
 DeviceLink::~DeviceLink() {
   close_command_socket();
@@ -117,6 +119,7 @@ void DeviceLink::send_datagram_on(int fd, std::span<const uint8_t> bytes) {
   if (fd == -1) return;
   ::sendto(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL,
            reinterpret_cast<const sockaddr*>(&m_dev_addr), sizeof m_dev_addr);
+  m_link_health.one_way(LinkHealth::udp_key(m_dev_addr));
 }
 
 void DeviceLink::send_datagram(std::span<const uint8_t> bytes) {
@@ -145,10 +148,11 @@ void DeviceLink::send_one_way(std::vector<uint8_t> bytes, uint32_t pause, const 
   }
   const std::optional<sockaddr_in> destination = selected_destination(link_options().device_port);
   if (!destination) return;
-  run_exchange(what, [destination = *destination, bytes = std::move(bytes), pause] {
+  run_exchange(what, [this, destination = *destination, bytes = std::move(bytes), pause] {
     UdpExchange exchange;
     if (!exchange.open(destination, link_options().bind_port)) return;
     exchange.send(bytes);
+    m_link_health.one_way(LinkHealth::udp_key(destination));
     pause_ms(pause);
   });
 }
@@ -166,6 +170,7 @@ bool DeviceLink::send_serial_bytes(std::span<const uint8_t> bytes) {
   if (!m_comm.is_open()) return false;
   run_exchange("serial write", [this, bytes = std::vector<uint8_t>(bytes.begin(), bytes.end())] {
     m_comm.write_port(bytes.data(), bytes.size());
+    m_link_health.one_way(LinkHealth::serial_key(m_comm.port_name()));
   });
   return true;
 }
@@ -197,7 +202,11 @@ bool DeviceLink::query_udp(uint8_t command, std::span<const uint8_t> payload, ui
                  if (!exchange.open(destination, link_options().bind_port)) return;
                  exchange.send(frame);
                  if (pause_after_send_ms) pause_ms(pause_after_send_ms);
-                 if (ticks_since(t0) > bound_ms) return;
+                 const QString key = LinkHealth::udp_key(destination);
+                 if (ticks_since(t0) > bound_ms) {
+                   m_link_health.unanswered(key);
+                   return;
+                 }
                  uint8_t buffer[kPageReplyBufferSize];
                  for (;;) {
                    sockaddr_in from{};
@@ -205,10 +214,14 @@ bool DeviceLink::query_udp(uint8_t command, std::span<const uint8_t> payload, ui
                    if (n > 0 && handle(std::span<const uint8_t>(buffer, static_cast<size_t>(n)))) {
                      m_last_reply_addr = from;
                      *result = true;
+                     m_link_health.answered(key);
                      return;
                    }
                    const uint32_t elapsed = ticks_since(t0);
-                   if (elapsed > bound_ms) return;
+                   if (elapsed > bound_ms) {
+                     m_link_health.unanswered(key);
+                     return;
+                   }
                    // Sleep until a datagram arrives or the bound is reached; one
                    // millisecond past the bound so a reply at exactly the bound is
                    // still seen.
@@ -228,9 +241,15 @@ bool DeviceLink::poll_serial_reply(uint32_t t0, uint32_t bound_ms, uint32_t step
       return false;
     }
     poll_serial_input();
-    if (parse_serial_reply(m_com_recv_buf, m_com_recv_len) > 0) return true;
+    if (parse_serial_reply(m_com_recv_buf, m_com_recv_len) > 0) {
+      m_link_health.answered(LinkHealth::serial_key(m_comm.port_name()));
+      return true;
+    }
     const uint32_t elapsed = ticks_since(t0);
-    if (elapsed > bound_ms) return false;
+    if (elapsed > bound_ms) {
+      m_link_health.unanswered(LinkHealth::serial_key(m_comm.port_name()));
+      return false;
+    }
     if (on_pass) on_pass(elapsed);
     m_comm.wait_input(std::min(step_ms, bound_ms - elapsed + 1));
   }

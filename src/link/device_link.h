@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "link/control_frame.h"
+#include "link/link_health.h"
 #include "link/serial_comm.h"
 
 // One row of the device table.
@@ -42,6 +43,10 @@ class DeviceLink {
   sockaddr_in m_dev_addr{};    // destination of every send; sender of the last reply
   int8_t m_device_index = -1;  // selected row; negative = none
   DeviceEntry m_device_table[kDeviceTableRows]{};
+  // What each device's link really did (the main window's link light).
+  // Declared before m_comm, which reports its opening and closing here until
+  // it is destroyed.
+  LinkHealth m_link_health;
   CSerialComm m_comm;
   uint8_t m_com_recv_buf[kComRecvBufSize]{};
   uint32_t m_com_recv_len = 0;

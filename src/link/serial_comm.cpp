@@ -178,6 +178,7 @@ bool CSerialComm::open_port(const std::string& name, uint32_t baud) {
     drain_pipe(m_wake_pipe[0]);
     return false;
   }
+  if (m_open_listener) m_open_listener();
   return true;
 }
 
@@ -190,6 +191,7 @@ void CSerialComm::close_port(uint32_t wait_ms) {
   m_fd = -1;
   ++m_generation;
   drain_pipe(m_wake_pipe[0]);
+  if (m_open_listener) m_open_listener();
 }
 
 void CSerialComm::thread_ended() {

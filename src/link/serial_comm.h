@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -40,6 +41,9 @@ class CSerialComm {
   const std::string& port_name() const { return m_port_name; }
   // Baud rate of the last successful open.
   uint32_t baud() const { return m_baud; }
+  // Called on the opening thread after every successful open and every
+  // close of an open port (the destructor's too).
+  void set_open_listener(std::function<void()> listener) { m_open_listener = std::move(listener); }
 
   // Bytes waiting in the input queue; no value when closed or on failure.
   std::optional<size_t> pending_input();
@@ -85,6 +89,7 @@ class CSerialComm {
   std::atomic<uint64_t> m_generation{0};
   std::string m_port_name;
   uint32_t m_baud = 0;
+  std::function<void()> m_open_listener;
   const uint32_t m_option_bits = 3;  // monitor thread + asynchronous I/O
   std::atomic<bool> m_running{false};
   int m_wake_pipe[2] = {-1, -1};  // wakes the monitor and the writer out of poll()

@@ -30,10 +30,11 @@ void draw_main_window(QPainter& p, QSize s, int) {
   text(p, QRectF(14, 62, 62, 36), QStringLiteral("DEVICE"), kTextDim, 12,
        Qt::AlignRight | Qt::AlignVCenter, QFont::Bold);
   sunken_panel(p, QRectF(77, 64, 486, 34), QColor(40, 42, 46));
-  // LEDs at the right of the device row: decoration only.
+  // The three lamps of the link light at the right of the device row, all
+  // unlit: the main window lights them from what the link really did.
   for (int k = 0; k < 3; ++k) {
     p.setPen(Qt::NoPen);
-    p.setBrush(k == 0 ? QColor(60, 200, 90) : QColor(70, 74, 80));
+    p.setBrush(QColor(70, 74, 80));
     p.drawEllipse(QPointF(1180 + 22 * k, 80), 4, 4);
   }
   // Page well, one pixel larger than the page rectangle on every side.

@@ -108,6 +108,7 @@ void CClass_matrix_child_setting::on_mode_changed() {
     set_serial_controls(false);
     control(IDC_MATRIX_SET_DEV_IP)->setEnabled(true);
   }
+  main->refresh_link_light();
 }
 
 void CClass_matrix_child_setting::on_connect() {
