@@ -7,6 +7,7 @@
 
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include "support/devsim_fixture.h"
@@ -17,6 +18,10 @@ const QString kPanel = QStringLiteral(KELVARO_BINARY_DIR "/kelvaro_multiview");
 QProcessEnvironment offscreen_env() {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("QT_QPA_PLATFORM", "offscreen");
+  // The panel remembers its setup in the user's settings: runs under test
+  // keep theirs in a folder of their own, never in the real one.
+  static QTemporaryDir settings;
+  env.insert("XDG_CONFIG_HOME", settings.path());
   return env;
 }
 
