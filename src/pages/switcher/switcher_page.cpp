@@ -244,9 +244,7 @@ void CClass_switcher_dlg::start_link() {
   if (!main) return;
   SwitcherWorkers::Callbacks callbacks;
   // Calls queued on the page: pending ones are dropped when the page goes.
-  callbacks.on_report = [this](uint8_t command, uint8_t a, uint8_t b) {
-    queue_report(command, a, b);
-  };
+  callbacks.on_report = [this](const SwitcherReport& report) { queue_report(report); };
   callbacks.on_step = [this](TbarCase kind) {
     QMetaObject::invokeMethod(
         this, [this, kind] { on_tbar_step(kind); }, Qt::QueuedConnection);
@@ -598,9 +596,9 @@ void CClass_switcher_dlg::on_tbar_step(TbarCase kind) {
 
 // ---- device reports ----
 
-void CClass_switcher_dlg::queue_report(uint8_t command, uint8_t arg1, uint8_t arg2) {
+void CClass_switcher_dlg::queue_report(const SwitcherReport& report) {
   std::lock_guard lock(m_report_mutex);
-  m_reports.push_back({command, arg1, arg2});
+  m_reports.push_back(report);
   if (m_drain_posted) return;
   m_drain_posted = true;
   QMetaObject::invokeMethod(
@@ -613,15 +611,14 @@ void CClass_switcher_dlg::drain_reports() {
   constexpr qint64 kSliceNs = 4'000'000;
   QElapsedTimer slice;
   slice.start();
-  std::vector<PendingReport> batch;
+  std::vector<SwitcherReport> batch;
   {
     std::lock_guard lock(m_report_mutex);
     batch.swap(m_reports);
   }
   size_t done = 0;
   while (done < batch.size() && slice.nsecsElapsed() < kSliceNs) {
-    const PendingReport& r = batch[done++];
-    OnDeviceReport(r.command, r.arg1, r.arg2);
+    OnDeviceReport(batch[done++]);
   }
   std::lock_guard lock(m_report_mutex);
   if (done < batch.size()) {
@@ -649,45 +646,37 @@ void CClass_switcher_dlg::toggle_layer_report(uint8_t& flag, int layer, int trac
   }
 }
 
-void CClass_switcher_dlg::OnDeviceReport(uint8_t command, uint8_t arg1, uint8_t) {
+void CClass_switcher_dlg::OnDeviceReport(const SwitcherReport& report) {
   SwitcherPageData& d = data();
-  switch (command) {
-    case switcher_cmd::kPgmSource:
-      SelectPgmSource(arg1);
+  using K = SwitcherReportKind;
+  switch (report.kind) {
+    case K::PgmSource:
+      SelectPgmSource(report.arg1);
       break;
-    case switcher_cmd::kPvmSource:
-      SelectPvmSource(arg1);
+    case K::PvmSource:
+      SelectPvmSource(report.arg1);
       break;
-    case switcher_cmd::kCut:
+    case K::Cut:
       SwitchPvmPgm();
       break;
-    case switcher_cmd::kPip:
-      toggle_layer_report(d.pip_on, 1, 1);
+    case K::Layer: {
+      uint8_t* const flags[] = {&d.pip_on, &d.key1_on, &d.key2_on};
+      toggle_layer_report(*flags[report.layer - 1], report.layer, report.layer);
       break;
-    case switcher_cmd::kKey1:
-      toggle_layer_report(d.key1_on, 2, 2);
-      break;
-    case switcher_cmd::kKey2:
-      toggle_layer_report(d.key2_on, 3, 3);
-      break;
-    case switcher_cmd::kOnAir:
+    }
+    case K::OnAir:
       d.on_air = d.on_air ? 0 : 1;
       set_face(IDC_SW_ON_AIR, kOnAirFace[d.on_air]);
       break;
-    case switcher_cmd::kBkgd:
+    case K::Bkgd:
       d.bkgd_on = d.bkgd_on ? 0 : 1;
       set_face(IDC_SW_BKGD, kBkgdFace[d.bkgd_on]);
       break;
-    case switcher_cmd::kMix:
-      SelectTransitionType(1);
+    case K::Transition:
+      SelectTransitionType(report.transition);
       break;
-    case switcher_cmd::kDip:
-      SelectTransitionType(2);
-      break;
-    case switcher_cmd::kWipe:
-      SelectTransitionType(3);
-      break;
-    default:
+    case K::Tbar:  // applied by the receiver thread itself
+    case K::Ignored:
       break;
   }
 }

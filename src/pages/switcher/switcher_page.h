@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/page_frame.h"
+#include "pages/switcher/switcher_report.h"
 
 class CSkinButton;
 class CSkinSlider;
@@ -74,8 +75,8 @@ class CClass_switcher_dlg : public PageFrame {
   void SelectRate(int r);
   void ShowSubPage(int kind);
 
-  // What the device reported (byte 16 and its arguments), on the UI thread.
-  void OnDeviceReport(uint8_t command, uint8_t arg1, uint8_t arg2);
+  // What the device reported, on the UI thread.
+  void OnDeviceReport(const SwitcherReport& report);
 
   CSkinSlider* tbar() const { return m_tbar; }
   QLineEdit* duration_box() const { return m_auto_time_edit; }
@@ -127,7 +128,7 @@ class CClass_switcher_dlg : public PageFrame {
   void toggle_layer_report(uint8_t& flag, int layer, int trace_value);
   // Reports from the receiver thread wait here for the UI thread, which takes
   // them in batches: one queued call per batch, not one per datagram.
-  void queue_report(uint8_t command, uint8_t arg1, uint8_t arg2);
+  void queue_report(const SwitcherReport& report);
   void drain_reports();
 
   CSkinSlider* m_tbar = nullptr;
@@ -140,10 +141,7 @@ class CClass_switcher_dlg : public PageFrame {
   QTimer* m_auto_timer = nullptr;
   QTimer* m_ftb_timer = nullptr;
   std::unique_ptr<SwitcherWorkers> m_workers;
-  struct PendingReport {
-    uint8_t command, arg1, arg2;
-  };
   std::mutex m_report_mutex;
-  std::vector<PendingReport> m_reports;  // guarded by m_report_mutex
+  std::vector<SwitcherReport> m_reports;  // guarded by m_report_mutex
   bool m_drain_posted = false;           // guarded by m_report_mutex
 };

@@ -14,11 +14,6 @@
 
 namespace {
 constexpr size_t kReportMax = 1400;
-constexpr size_t kReportCommandOffset = 16;
-
-uint8_t byte_or_zero(const uint8_t* bytes, ssize_t n, size_t at) {
-  return static_cast<size_t>(n) > at ? bytes[at] : 0;
-}
 }  // namespace
 
 SwitcherWorkers::SwitcherWorkers(CSkinSlider* tbar, uint8_t direction, Callbacks callbacks)
@@ -71,18 +66,14 @@ int SwitcherWorkers::pre() const {
   return m_pre;
 }
 
-void SwitcherWorkers::apply_tbar_report(uint8_t d, uint8_t v) {
-  const TbarPlacement placed = place_tbar_report(d, v);
+void SwitcherWorkers::apply_tbar_report(const TbarPlacement& placed) {
   std::lock_guard lock(m_mutex);
   m_tbar->SetPos(placed.position);
   m_pre = placed.pre;
   m_direction = placed.direction;
 }
 
-// Device reports, unasked, on the switcher's own port:
-//   16 what happened   17, 18 its arguments
-// Neither the envelope nor the checksum nor the sender is checked; bytes a
-// short datagram does not hold read as zero.
+// Device reports, unasked, on the switcher's own port (decode_switcher_report).
 void SwitcherWorkers::receive_loop(int fd) {
   trace(lcSwitcher(), "enter 1 \n");
   uint8_t buffer[kReportMax];
@@ -95,13 +86,12 @@ void SwitcherWorkers::receive_loop(int fd) {
       if (p[0].revents & (POLLERR | POLLNVAL)) break;
       continue;
     }
-    const uint8_t command = byte_or_zero(buffer, n, kReportCommandOffset);
-    const uint8_t arg1 = byte_or_zero(buffer, n, kReportCommandOffset + 1);
-    const uint8_t arg2 = byte_or_zero(buffer, n, kReportCommandOffset + 2);
-    if (command == switcher_cmd::kTbar)
-      apply_tbar_report(arg1, arg2);
-    else if (m_callbacks.on_report)
-      m_callbacks.on_report(command, arg1, arg2);
+    const SwitcherReport report =
+        decode_switcher_report({buffer, static_cast<size_t>(n)});
+    if (report.kind == SwitcherReportKind::Tbar)
+      apply_tbar_report(report.tbar);
+    else if (report.kind != SwitcherReportKind::Ignored && m_callbacks.on_report)
+      m_callbacks.on_report(report);
   }
   trace(lcSwitcher(),
         "*************switcher thread 1 exit *****************************************\n");

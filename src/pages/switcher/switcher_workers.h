@@ -5,8 +5,9 @@
 // Thread 1 blocks in poll() on the report socket and the stop pipe. A T-bar
 // report moves the bar and sets `pre` and `direction` in one step under the
 // record's lock, so thread 2 never sees the new position without the new
-// `pre` and never echoes the report. Every other report is handed to the
-// owner (the page) through `on_report`, which queues it for the UI thread.
+// `pre` and never echoes the report. Every other report the page follows is
+// handed to the owner (the page) through `on_report`, which queues it for the
+// UI thread; the rest are dropped here.
 //
 // Thread 2 sleeps on an eventfd that every change of the bar's position
 // signals. Woken, it takes the latest position under the lock; when it
@@ -20,6 +21,7 @@
 #include <mutex>
 #include <thread>
 
+#include "pages/switcher/switcher_report.h"
 #include "pages/switcher/switcher_tbar.h"
 
 class CSkinSlider;
@@ -27,8 +29,8 @@ class CSkinSlider;
 class SwitcherWorkers {
  public:
   struct Callbacks {
-    // Thread 1: a report other than the T-bar's (byte 16, 17, 18).
-    std::function<void(uint8_t command, uint8_t arg1, uint8_t arg2)> on_report;
+    // Thread 1: a report the page follows, other than the T-bar's.
+    std::function<void(const SwitcherReport&)> on_report;
     // Thread 2: a frame went out for this step.
     std::function<void(TbarCase kind)> on_step;
   };
@@ -56,7 +58,7 @@ class SwitcherWorkers {
  private:
   void receive_loop(int fd);
   void tbar_loop();
-  void apply_tbar_report(uint8_t d, uint8_t v);
+  void apply_tbar_report(const TbarPlacement& placed);
 
   CSkinSlider* m_tbar;
   Callbacks m_callbacks;
