@@ -1,7 +1,8 @@
 // Serial reply reader. The port delivers a byte stream, so replies are found
 // by scanning the bytes accumulated in m_com_recv_buf; every call rescans
 // from the first byte, which finds a reply split over several reads as soon
-// as its last byte has arrived.
+// as its last byte has arrived. The first complete reply in the buffer is
+// taken, whatever incomplete headers come before it.
 //
 // A reply has the control-frame envelope:
 //   0    A5 6C      start
@@ -55,7 +56,13 @@ int DeviceLink::parse_serial_reply(const uint8_t* buffer, uint32_t count) {
       ++start;
       continue;
     }
-    if (start + length > count) return 0;  // incomplete: the next call tries again
+    if (start + length > count) {
+      // Incomplete: the next call tries again. A complete reply further on
+      // is still taken now, so a stray header (line noise, a cut-off frame)
+      // whose length runs past the received bytes cannot hide it.
+      ++start;
+      continue;
+    }
     if (buffer[start + length - 1] != kFrameEnd) {
       ++start;  // not a frame: resume one byte after its A5
       continue;

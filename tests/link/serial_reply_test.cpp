@@ -150,6 +150,23 @@ TEST(SerialReplyReader, IncompleteFramesWaitForTheirLastByte) {
   EXPECT_EQ(link.parse(reply), 1);
 }
 
+// Line noise that looks like the start of a long frame, or the cut-off head
+// of an earlier reply, must not hide a complete reply behind it until the
+// accumulation buffer overflows.
+TEST(SerialReplyReader, AnIncompleteHeaderDoesNotHideALaterReply) {
+  ObservedLink link;
+  const Bytes reply = search_reply(0xA3, 0x02, "TM-1-");
+  const Bytes noise = {0xA5, 0x6C, 0x00, 0x02, 0x11, 0x22};
+  const Bytes state = state_reply(0xA1);
+  const Bytes cut_off(state.begin(), state.begin() + 40);
+  for (const Bytes& before : {noise, cut_off}) {
+    link.m_com_dev_name.clear();
+    EXPECT_EQ(link.parse(cat({before, reply})), 1);
+    EXPECT_EQ(link.m_com_dev_name, QStringLiteral("TM"));
+    EXPECT_EQ(link.m_device_table[0].dev_type, 0xA3);
+  }
+}
+
 TEST(SerialReplyReader, LengthsThatCannotBeAFrameAreSkipped) {
   ObservedLink link;
   const Bytes reply = search_reply(0xA1, 0x09, "OK-1-");
