@@ -23,6 +23,7 @@ inline double cpu_seconds() {
 struct StallProbe {
   QElapsedTimer clock;
   qint64 last = -1, worst = 0;
+  int ticks = 0;
   QTimer ticker;
   explicit StallProbe(int interval_ms = 5) {
     ticker.setInterval(interval_ms);
@@ -31,12 +32,14 @@ struct StallProbe {
       const qint64 now = clock.elapsed();
       if (last >= 0) worst = std::max(worst, now - last);
       last = now;
+      ++ticks;
     });
   }
   void start() {
     clock.restart();
     last = -1;
     worst = 0;
+    ticks = 0;
     ticker.start();
     QApplication::processEvents();
   }
@@ -50,6 +53,7 @@ struct StallProbe {
     clock.start();
     last = 0;
     worst = 0;
+    ticks = 0;
     std::forward<F>(work)();
     worst = std::max(worst, clock.elapsed() - last);
     ticker.stop();
@@ -75,24 +79,13 @@ inline long resident_kib() {
 
 #include <cstdint>
 
-#include "devsim/simulator.h"
-#include "link/link_options.h"
+#include "app/simulator_link.h"
 
 // Simulator options on four loopback ports from `base` (the panel's command
 // port, the device port, the switcher's two ports) and the broadcast address
 // of loopback, with the panel's link options set to match.
 inline devsim::Options loopback_link(uint16_t base) {
-  devsim::Options o;
-  o.bind_port = base;
-  o.device_port = static_cast<uint16_t>(base + 1);
-  o.switcher_bind_port = static_cast<uint16_t>(base + 2);
-  o.switcher_device_port = static_cast<uint16_t>(base + 3);
-  o.search_address = "127.255.255.255";
-  LinkOptions& link = link_options();
-  link.bind_port = o.bind_port;
-  link.device_port = o.device_port;
-  link.switcher_bind_port = o.switcher_bind_port;
-  link.switcher_device_port = o.switcher_device_port;
-  link.search_address = o.search_address;
+  const devsim::Options o = loopback_simulator_options(base);
+  point_link_at_simulator(link_options(), o);
   return o;
 }

@@ -1,12 +1,13 @@
 // Start of the panel: parse the command line, then run the main window as a
 // modal dialog; the process ends when it closes.
 #include <QApplication>
-#include <QTimer>
 #include <cstdio>
 #include <memory>
 
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "app/simulator_link.h"
+#include "app/startup.h"
 #include "devsim/simulator.h"
 #include "link/link_options.h"
 #include "link/trace.h"
@@ -17,17 +18,7 @@ namespace {
 // multiviewers answer the LAN search; a third multiviewer sits on a
 // pseudo-terminal whose name is offered in the serial port lists.
 std::unique_ptr<devsim::Simulator> start_demo(LinkOptions& link) {
-  link.bind_port = 17100;
-  link.device_port = 17101;
-  link.switcher_bind_port = 17102;
-  link.switcher_device_port = 17103;
-  link.search_address = "127.255.255.255";
-  devsim::Options o;
-  o.bind_port = link.bind_port;
-  o.device_port = link.device_port;
-  o.switcher_bind_port = link.switcher_bind_port;
-  o.switcher_device_port = link.switcher_device_port;
-  o.search_address = link.search_address;
+  devsim::Options o = loopback_simulator_options(17100);
   o.devices = {devsim::DeviceSpec::lan(devsim::kTypeMultiviewer, 1, "MV16_STUDIO_A"),
                devsim::DeviceSpec::lan(devsim::kTypeMultiviewer, 2, "MV16_STUDIO_B"),
                devsim::DeviceSpec::serial(devsim::kTypeMultiviewer, 3, "MV16_SERIAL")};
@@ -38,7 +29,7 @@ std::unique_ptr<devsim::Simulator> start_demo(LinkOptions& link) {
                  error.c_str());
     return nullptr;
   }
-  link.serial_ports.push_back(sim->serial_name());
+  point_link_at_simulator(link, o, sim->serial_name());
   std::printf("demo: multiviewers at %s and %s (LAN), serial multiviewer on %s\n",
               sim->device(0).address.c_str(), sim->device(1).address.c_str(),
               sim->serial_name().c_str());
@@ -74,16 +65,7 @@ int main(int argc, char** argv) {
   QApplication::setOrganizationName(QStringLiteral("应用程序向导生成的本地应用程序"));
   QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 9));
 
-  auto* dlg = new CKELVARO_16_VIEWDlg;
-  // The demo's simulated devices and pseudo-terminal are not the operator's
-  // setup: it neither restores nor keeps one.
-  if (!cl.demo) {
-    dlg->m_setup_memory.enable();
-    if (cl.restore) dlg->m_setup_memory.restore();
-  }
-  dlg->show();
-  if (!cl.devices.empty()) dlg->m_manual_devices.open_command_line_rows(cl.devices);
-  if (cl.scan_at_start) QTimer::singleShot(0, dlg, [dlg] { dlg->on_scan(); });
+  CKELVARO_16_VIEWDlg* dlg = open_main_window(cl);
   dlg->exec();
   dlg->m_setup_memory.save();
   delete dlg;

@@ -11,16 +11,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QSettings>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <chrono>
 #include <deque>
 #include <functional>
 
-#include "app/command_line.h"
 #include "app/error_box.h"
 #include "app/main_window.h"
 #include "app/manual_devices.h"
@@ -31,6 +28,7 @@
 #include "pages/processor/processor_frames.h"
 #include "pages/processor/rk5502_page.h"
 #include "support/devsim_fixture.h"
+#include "support/settings_test.h"
 
 namespace {
 using devsim::DeviceSpec;
@@ -138,34 +136,12 @@ void press(QWidget* w, QDialogButtonBox::StandardButton which) {
   QTest::mouseClick(box->button(which), Qt::LeftButton);
 }
 
-class ManualDevicesTest : public ::testing::Test {
+class ManualDevicesTest : public SettingsTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(settings_dir_.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings_dir_.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings_dir_.path());
-    clear_recorded_errors();
-  }
-  void TearDown() override {
-    delete dlg_;
-    EXPECT_TRUE(recorded_errors().isEmpty()) << recorded_errors().join("; ").toStdString();
-  }
-  // A fresh main window, as at the next start of the panel.
-  CKELVARO_16_VIEWDlg& fresh_window() {
-    delete dlg_;
-    dlg_ = new CKELVARO_16_VIEWDlg;
-    dlg_->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(dlg_));
-    return *dlg_;
-  }
-  // What main() does with the command line's --device rows.
-  void start_with(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{"kelvaro_multiview"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    const CommandLine cl = parse_command_line(argv);
-    ASSERT_EQ(cl.action, CommandLine::Action::Run) << cl.message;
-    CKELVARO_16_VIEWDlg& w = fresh_window();
-    if (!cl.devices.empty()) w.m_manual_devices.open_command_line_rows(cl.devices);
+  // The remembered last device is not these tests' matter: rows only.
+  CKELVARO_16_VIEWDlg& start(std::vector<std::string> args = {}) {
+    args.push_back("--no-restore");
+    return SettingsTest::start(args);
   }
   // Opens the main window's context menu and runs `script` against it.
   void context_menu(UiScript& script) {
@@ -193,8 +169,6 @@ class ManualDevicesTest : public ::testing::Test {
     return std::string(row.ip) == ip && row.dev_type == type && row.dev_id == id;
   }
 
-  QTemporaryDir settings_dir_;
-  CKELVARO_16_VIEWDlg* dlg_ = nullptr;
 };
 
 TEST_F(ManualDevicesTest, DeviceRowsAreListedAtStartAndTheFirstIsOpened) {
@@ -202,7 +176,7 @@ TEST_F(ManualDevicesTest, DeviceRowsAreListedAtStartAndTheFirstIsOpened) {
       {DeviceSpec::lan(devsim::kTypeMatrix, 7), DeviceSpec::lan(devsim::kTypeRk5502, 3)});
   ASSERT_TRUE(sim.started());
   sim.configure_panel();
-  start_with({"--device", sim.address(0) + ",matrix,7", "--device", sim.address(1) + ",0x60,3"});
+  start({"--device", sim.address(0) + ",matrix,7", "--device", sim.address(1) + ",0x60,3"});
   CKELVARO_16_VIEWDlg& w = *dlg_;
   EXPECT_EQ(items(w.device_list()),
             (QStringList{"matrix_" + qs(sim.address(0)), "rk5502_" + qs(sim.address(1))}));
@@ -233,7 +207,7 @@ TEST_F(ManualDevicesTest, ALanSearchListsTheRowsAfterTheMultiviewersItFound) {
                         DeviceSpec::lan(devsim::kTypeMatrix, 7)});
   ASSERT_TRUE(sim.started());
   sim.configure_panel();
-  start_with({"--device", sim.address(2) + ",matrix,7"});
+  start({"--device", sim.address(2) + ",matrix,7"});
   CKELVARO_16_VIEWDlg& w = *dlg_;
   ASSERT_NE(dynamic_cast<CClass_matrix_control*>(w.m_p_mian_show_dlg), nullptr);
 
@@ -263,7 +237,7 @@ TEST_F(ManualDevicesTest, ASearchThatFindsNothingListsTheRowsAfterNoDeviceFound)
   SimulatorFixture sim({DeviceSpec::lan(devsim::kTypeRk5502, 3)});
   ASSERT_TRUE(sim.started());
   sim.configure_panel();
-  start_with({"--device", sim.address(0) + ",rk5502,3"});
+  start({"--device", sim.address(0) + ",rk5502,3"});
   CKELVARO_16_VIEWDlg& w = *dlg_;
   QTest::mouseClick(w.main_button(IDC_SCAN_BUTTON), Qt::LeftButton);
   EXPECT_EQ(items(w.device_list()),
@@ -282,7 +256,7 @@ TEST_F(ManualDevicesTest, TheRowsStopAtTheTablesEnd) {
   SimulatorFixture sim(many);
   ASSERT_TRUE(sim.started());
   sim.configure_panel();
-  start_with({"--device", "127.0.1.1,matrix", "--device", "127.0.1.2,tm3306"});
+  start({"--device", "127.0.1.1,matrix", "--device", "127.0.1.2,tm3306"});
   CKELVARO_16_VIEWDlg& w = *dlg_;
   QTest::mouseClick(w.main_button(IDC_SCAN_BUTTON), Qt::LeftButton);
   ASSERT_EQ(w.device_list()->count(), 128);
@@ -296,7 +270,7 @@ TEST_F(ManualDevicesTest, RowsAddedInTheMenuAreRememberedAndRemovedAgain) {
       {DeviceSpec::lan(devsim::kTypeMatrix, 7), DeviceSpec::lan(devsim::kTypeTm3306, 2)});
   ASSERT_TRUE(sim.started());
   sim.configure_panel();
-  CKELVARO_16_VIEWDlg* w = &fresh_window();
+  CKELVARO_16_VIEWDlg* w = &start();
   EXPECT_EQ(w->device_list()->count(), 0);
 
   // A bad address is refused in the dialog, which stays open to be mended.
@@ -347,7 +321,7 @@ TEST_F(ManualDevicesTest, RowsAddedInTheMenuAreRememberedAndRemovedAgain) {
   EXPECT_TRUE(sim.sim().frames().empty()) << "adding sends nothing";
 
   // The next start lists both rows, opens none and sends nothing.
-  w = &fresh_window();
+  w = &start();
   EXPECT_EQ(items(w->device_list()),
             (QStringList{"matrix_" + qs(sim.address(0)), "tm3306_" + qs(sim.address(1))}));
   EXPECT_TRUE(row_is(w->m_device_table[1], sim.address(1), 0xA3, 2));
@@ -367,11 +341,11 @@ TEST_F(ManualDevicesTest, RowsAddedInTheMenuAreRememberedAndRemovedAgain) {
   EXPECT_TRUE(row_is(w->m_device_table[0], sim.address(1), 0xA3, 2));
   EXPECT_EQ(w->m_device_table[1].dev_type, 0);
 
-  w = &fresh_window();
+  w = &start();
   EXPECT_EQ(items(w->device_list()), QStringList{"tm3306_" + qs(sim.address(1))});
   remove_by_menu("tm3306_" + qs(sim.address(1)));
   EXPECT_EQ(w->device_list()->count(), 0);
-  w = &fresh_window();
+  w = &start();
   EXPECT_EQ(w->device_list()->count(), 0);
   EXPECT_TRUE(sim.no_bad_frames());
 }
@@ -381,7 +355,7 @@ TEST_F(ManualDevicesTest, RemovingARowBeforeTheShownOneClosesItsPage) {
       {DeviceSpec::lan(devsim::kTypeMatrix, 7), DeviceSpec::lan(devsim::kTypeMatrix, 8)});
   ASSERT_TRUE(sim.started());
   sim.configure_panel();
-  start_with({"--device", sim.address(0) + ",matrix,7", "--device", sim.address(1) + ",matrix,8",
+  start({"--device", sim.address(0) + ",matrix,7", "--device", sim.address(1) + ",matrix,8",
               "--device", "127.0.1.9,switcher"});
   CKELVARO_16_VIEWDlg& w = *dlg_;
   // A row after the shown one goes without touching the page.
@@ -406,7 +380,7 @@ TEST_F(ManualDevicesTest, RemovingARowBeforeTheShownOneClosesItsPage) {
   EXPECT_NE(dynamic_cast<CClass_matrix_control*>(w.m_p_mian_show_dlg), nullptr);
   EXPECT_TRUE(sim.no_bad_frames());
   // Not remembered, --device rows are gone at the next start.
-  fresh_window();
+  start();
   EXPECT_EQ(dlg_->device_list()->count(), 0);
 }
 }  // namespace

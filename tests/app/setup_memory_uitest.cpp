@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "app/command_line.h"
@@ -17,37 +16,16 @@
 #include "app/set_configure.h"
 #include "controls/skin_button.h"
 #include "support/devsim_fixture.h"
+#include "support/settings_test.h"
 
 namespace {
 using devsim::DeviceSpec;
 
-class SetupMemoryTest : public ::testing::Test {
+class SetupMemoryTest : public SettingsTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(settings_dir_.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings_dir_.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings_dir_.path());
-    clear_recorded_errors();
+    SettingsTest::SetUp();
     sim_.configure_panel();
-  }
-  void TearDown() override {
-    delete dlg_;
-    EXPECT_TRUE(recorded_errors().isEmpty()) << recorded_errors().join("; ").toStdString();
-  }
-  // A fresh main window started as main() starts it with these options.
-  CKELVARO_16_VIEWDlg& start(const std::vector<std::string>& args = {}) {
-    std::vector<std::string> argv{"kelvaro_multiview"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    const CommandLine cl = parse_command_line(argv);
-    EXPECT_EQ(cl.action, CommandLine::Action::Run) << cl.message;
-    delete dlg_;
-    dlg_ = new CKELVARO_16_VIEWDlg;
-    if (!cl.demo) {
-      dlg_->m_setup_memory.enable();
-      if (cl.restore) dlg_->m_setup_memory.restore();
-    }
-    dlg_->show();
-    return *dlg_;
   }
   CSetConfigure* settings_dialog() {
     dlg_->on_settings();
@@ -58,10 +36,8 @@ class SetupMemoryTest : public ::testing::Test {
     return s.value(QStringLiteral("setup/") + QLatin1String(key)).toString();
   }
 
-  QTemporaryDir settings_dir_;
   SimulatorFixture sim_{{DeviceSpec::lan(devsim::kTypeMultiviewer, 7, "MV_A"),
                          DeviceSpec::serial(devsim::kTypeMultiviewer, 8, "MV_SER")}};
-  CKELVARO_16_VIEWDlg* dlg_ = nullptr;
 };
 
 TEST_F(SetupMemoryTest, TheLastLanDeviceIsListedAndSelectedWithoutAPageOrAFrame) {
@@ -91,13 +67,13 @@ TEST_F(SetupMemoryTest, TheLastLanDeviceIsListedAndSelectedWithoutAPageOrAFrame)
   QApplication::processEvents();
   EXPECT_NE(next.m_p_mian_show_dlg, nullptr);
 
-  // --no-restore starts clean, and --scan still searches.
-  CKELVARO_16_VIEWDlg& clean = start({"--no-restore", "--scan"});
+  // --no-restore starts clean; --scan searches once the window runs.
+  CKELVARO_16_VIEWDlg& clean = start({"--no-restore"});
   EXPECT_EQ(clean.device_list()->count(), 0);
   EXPECT_EQ(clean.m_device_index, -1);
   EXPECT_EQ(setting("device_address").toStdString(), sim_.address(0)) << "still remembered";
   CKELVARO_16_VIEWDlg& scanned = start({"--scan"});
-  scanned.on_scan();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return scanned.m_device_count == 1; }, 3000));
   EXPECT_EQ(scanned.device_list()->count(), 1);
   EXPECT_EQ(scanned.device_list()->itemText(0).toStdString(), "MV_A_" + sim_.address(0));
   EXPECT_EQ(scanned.m_device_count, 1) << "the search's own row, not the remembered one";

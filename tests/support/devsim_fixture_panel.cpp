@@ -1,10 +1,10 @@
 // The panel-side helpers of SimulatorFixture: they reach into the main window
 // and the link options, so they live apart from the simulator half.
 #include <QComboBox>
-#include <algorithm>
 #include <cstring>
 
 #include "app/main_window.h"
+#include "app/simulator_link.h"
 #include "link/link_options.h"
 #include "support/devsim_fixture.h"
 
@@ -16,17 +16,7 @@ void SimulatorFixture::configure_panel() {
       delete saved;
     });
   }
-  LinkOptions& o = link_options();
-  const devsim::Options& s = options();
-  o.bind_port = s.bind_port;
-  o.device_port = s.device_port;
-  o.switcher_bind_port = s.switcher_bind_port;
-  o.switcher_device_port = s.switcher_device_port;
-  o.search_address = s.search_address;
-  const std::string pty = m_sim->serial_name();
-  if (!pty.empty() &&
-      std::find(o.serial_ports.begin(), o.serial_ports.end(), pty) == o.serial_ports.end())
-    o.serial_ports.push_back(pty);
+  point_link_at_simulator(link_options(), options(), m_sim->serial_name());
 }
 
 bool SimulatorFixture::select_in_main_window(CKELVARO_16_VIEWDlg& dlg, int device) {
