@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "bench_util.h"
 #include "controls/skin_button.h"
 #include "link/link_options.h"
 #include "pages/matrix/matrix_function_page.h"
@@ -151,27 +152,16 @@ int main(int argc, char** argv) {
   dlg->m_device_index = 0;
 
   // Page creation with a silent device: the lock query waits its full bound.
-  QElapsedTimer clock;
-  qint64 last = -1, worst = 0;
-  QTimer ticker;
-  ticker.setInterval(5);
-  QObject::connect(&ticker, &QTimer::timeout, [&] {
-    const qint64 now = clock.elapsed();
-    if (last >= 0) worst = std::max(worst, now - last);
-    last = now;
-  });
+  StallProbe probe;
   for (int round = 0; round < 3; ++round) {
-    clock.restart();
-    last = -1;
-    worst = 0;
-    ticker.start();
-    QApplication::processEvents();
-    const auto t0 = Clock::now();
-    dlg->select_device();
-    const double took = ms_between(t0, Clock::now());
-    ticker.stop();
+    double took = 0;
+    probe.run([&] {
+      const auto t0 = Clock::now();
+      dlg->select_device();
+      took = ms_between(t0, Clock::now());
+    });
     std::printf("page creation, silent device (lock query): %.1f ms, longest UI stall %lld ms\n",
-                took, static_cast<long long>(worst));
+                took, static_cast<long long>(probe.worst));
   }
   // Drain the queries the silent device did not answer.
   uint8_t sink[256];

@@ -115,34 +115,22 @@ int main(int argc, char** argv) {
   devsim::Faults silent;
   silent.drop_replies = -1;
   sim.set_faults(kRk5502, silent);
-  QElapsedTimer clock;
-  qint64 last = -1, worst = 0;
-  int ticks = 0;
-  QTimer ticker;
-  ticker.setInterval(5);
-  QObject::connect(&ticker, &QTimer::timeout, [&] {
-    const qint64 now = clock.elapsed();
-    if (last >= 0) worst = std::max(worst, now - last);
-    last = now;
-    ++ticks;
-  });
+  StallProbe probe;
   for (int run = 0; run < 3; ++run) {
-    clock.restart();
-    last = -1;
-    worst = 0;
-    ticks = 0;
-    ticker.start();
-    QApplication::processEvents();
-    const double cpu0 = cpu_seconds();
-    const qint64 t0 = clock.elapsed();
-    select(dlg, sim.device(kRk5502));
-    const qint64 wall = clock.elapsed() - t0;
-    const double cpu = cpu_seconds() - cpu0;
-    ticker.stop();
+    qint64 wall = 0;
+    double cpu = 0;
+    probe.run([&] {
+      const double cpu0 = cpu_seconds();
+      QElapsedTimer clock;
+      clock.start();
+      select(dlg, sim.device(kRk5502));
+      wall = clock.elapsed();
+      cpu = cpu_seconds() - cpu0;
+    });
     std::printf(
         "rk5502 query, silent device: page ready after %lld ms, longest UI stall %lld ms "
         "(%d timer ticks), CPU %.2f %% of a core\n",
-        static_cast<long long>(wall), static_cast<long long>(worst), ticks,
+        static_cast<long long>(wall), static_cast<long long>(probe.worst), probe.ticks,
         wall > 0 ? 100.0 * cpu / (wall / 1000.0) : 0.0);
   }
   sim.stop();

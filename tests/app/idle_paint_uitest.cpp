@@ -7,10 +7,8 @@
 #include <QApplication>
 #include <QMap>
 #include <QTest>
-#include <memory>
 
 #include "app/about_dialog.h"
-#include "app/error_box.h"
 #include "app/main_window.h"
 #include "app/set_configure.h"
 #include "controls/shade_button.h"
@@ -18,7 +16,7 @@
 #include "pages/matrix/matrix_page.h"
 #include "pages/multiviewer/mv_page.h"
 #include "pages/switcher/switcher_page.h"
-#include "support/devsim_fixture.h"
+#include "support/panel_test.h"
 
 namespace {
 constexpr int kMultiviewer = 0;
@@ -58,27 +56,14 @@ class PaintCounter : public QObject {
   QMap<QString, int> m_painted;
 };
 
-class IdlePaintTest : public ::testing::Test {
+class IdlePaintTest : public PanelTest {
  protected:
   void SetUp() override {
-    clear_recorded_errors();
-    sim_ = std::make_unique<SimulatorFixture>(
-        std::vector{devsim::DeviceSpec::lan(devsim::kTypeMultiviewer, 5),
-                    devsim::DeviceSpec::lan(devsim::kTypeMatrix, 7),
-                    devsim::DeviceSpec::lan(devsim::kTypeRk5502, 3),
-                    devsim::DeviceSpec::lan(devsim::kTypeTm3306, 4),
-                    devsim::DeviceSpec::lan(devsim::kTypeSwitcher, 6)});
-    ASSERT_TRUE(sim_->started());
-    sim_->configure_panel();
-    main_ = new CKELVARO_16_VIEWDlg;
-    main_->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(main_));
-  }
-  void TearDown() override {
-    delete main_;
-    EXPECT_TRUE(sim_->no_bad_frames());
-    EXPECT_TRUE(recorded_errors().isEmpty()) << recorded_errors().join("; ").toStdString();
-    sim_.reset();
+    start_panel({devsim::DeviceSpec::lan(devsim::kTypeMultiviewer, 5),
+                 devsim::DeviceSpec::lan(devsim::kTypeMatrix, 7),
+                 devsim::DeviceSpec::lan(devsim::kTypeRk5502, 3),
+                 devsim::DeviceSpec::lan(devsim::kTypeTm3306, 4),
+                 devsim::DeviceSpec::lan(devsim::kTypeSwitcher, 6)});
   }
 
   // Lets what was just opened finish painting, then counts the paints of
@@ -92,12 +77,10 @@ class IdlePaintTest : public ::testing::Test {
   }
 
   PageFrame* open_device(int device) {
-    EXPECT_TRUE(sim_->select_in_main_window(*main_, device));
-    return main_->m_p_mian_show_dlg;
+    EXPECT_TRUE(sim_->select_in_main_window(*dlg_, device));
+    return dlg_->m_p_mian_show_dlg;
   }
 
-  std::unique_ptr<SimulatorFixture> sim_;
-  CKELVARO_16_VIEWDlg* main_ = nullptr;
   PaintCounter counter_;
 };
 
@@ -141,14 +124,14 @@ TEST_F(IdlePaintTest, NoPageSubPageOrDialogPaintsWhileNothingHappens) {
     expect_no_paint_at_rest(what.c_str());
   }
 
-  QTest::mouseClick(main_->main_button(IDC_SET_BUTTON), Qt::LeftButton);
-  CSetConfigure* cfg = main_->m_pSetConfigure;
+  QTest::mouseClick(dlg_->main_button(IDC_SET_BUTTON), Qt::LeftButton);
+  CSetConfigure* cfg = dlg_->m_pSetConfigure;
   ASSERT_NE(cfg, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(cfg));
   expect_no_paint_at_rest("the Configure dialog");
   cfg->hide();
 
-  CAboutDlg about(main_);
+  CAboutDlg about(dlg_);
   about.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
   expect_no_paint_at_rest("the About box");

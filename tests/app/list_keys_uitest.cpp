@@ -11,9 +11,7 @@
 #include <QTest>
 #include <QTimer>
 #include <cstring>
-#include <memory>
 
-#include "app/error_box.h"
 #include "app/main_window.h"
 #include "app/set_configure.h"
 #include "controls/skin_button.h"
@@ -21,37 +19,25 @@
 #include "pages/matrix/matrix_page.h"
 #include "pages/multiviewer/mv_control_page.h"
 #include "pages/multiviewer/mv_page.h"
-#include "support/devsim_fixture.h"
+#include "support/panel_test.h"
 
 namespace {
 using ms = std::chrono::milliseconds;
 constexpr int kMultiviewer = 0;  // type A1, id 05, on 127.0.0.2
 constexpr int kMatrix = 1;       // type 81, id 07, on 127.0.0.3
 
-class ListKeysTest : public ::testing::Test {
+class ListKeysTest : public PanelTest {
  protected:
   void SetUp() override {
-    clear_recorded_errors();
-    sim_ = std::make_unique<SimulatorFixture>(
-        std::vector{devsim::DeviceSpec::lan(devsim::kTypeMultiviewer, 5),
-                    devsim::DeviceSpec::lan(devsim::kTypeMatrix, 7)});
-    ASSERT_TRUE(sim_->started());
-    sim_->configure_panel();  // the fixture restores the options afterwards
-    link_options().serial_ports = {"/dev/zz-not-a-port", "/dev/aa-not-a-port"};
-    main_ = new CKELVARO_16_VIEWDlg;
-    main_->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(main_));
-  }
-  void TearDown() override {
-    delete main_;
-    EXPECT_TRUE(sim_->no_bad_frames());
-    EXPECT_TRUE(recorded_errors().isEmpty()) << recorded_errors().join("; ").toStdString();
-    sim_.reset();
+    // The fixture restores the link options afterwards.
+    start_panel({devsim::DeviceSpec::lan(devsim::kTypeMultiviewer, 5),
+                 devsim::DeviceSpec::lan(devsim::kTypeMatrix, 7)},
+                [] { link_options().serial_ports = {"/dev/zz-not-a-port", "/dev/aa-not-a-port"}; });
   }
 
   CSetConfigure* open_settings() {
-    QTest::mouseClick(main_->main_button(IDC_SET_BUTTON), Qt::LeftButton);
-    return main_->m_pSetConfigure;
+    QTest::mouseClick(dlg_->main_button(IDC_SET_BUTTON), Qt::LeftButton);
+    return dlg_->m_pSetConfigure;
   }
 
   // The drop-down of a list is a window of its own, a child of the list.
@@ -78,9 +64,6 @@ class ListKeysTest : public ::testing::Test {
       QTest::keyClick(target, i < down ? Qt::Key_Down : key);
     }
   }
-
-  std::unique_ptr<SimulatorFixture> sim_;
-  CKELVARO_16_VIEWDlg* main_ = nullptr;
 };
 
 TEST_F(ListKeysTest, EnterInAnOpenConfigureListChoosesTheItemAndKeepsTheDialog) {
@@ -95,7 +78,7 @@ TEST_F(ListKeysTest, EnterInAnOpenConfigureListChoosesTheItemAndKeepsTheDialog) 
   EXPECT_EQ(mode->currentText().toStdString(), "Serial Port");
   EXPECT_TRUE(cfg->isVisible());
   // The mode list's handler ran: serial mode, serial controls enabled.
-  EXPECT_EQ(main_->m_eState, 1);
+  EXPECT_EQ(dlg_->m_eState, 1);
   EXPECT_TRUE(cfg->control(IDC_CFG_PORT_LIST)->isEnabled());
   EXPECT_TRUE(cfg->control(IDC_CFG_BAUD_LIST)->isEnabled());
   EXPECT_TRUE(cfg->control(IDC_CFG_CONNECT)->isEnabled());
@@ -127,7 +110,7 @@ TEST_F(ListKeysTest, EscapeInAnOpenConfigureListClosesOnlyTheList) {
   EXPECT_FALSE(mode->view()->isVisible());
   EXPECT_TRUE(cfg->isVisible());
   EXPECT_EQ(mode->currentText().toStdString(), "LAN Port");
-  EXPECT_EQ(main_->m_eState, 0);
+  EXPECT_EQ(dlg_->m_eState, 0);
   EXPECT_FALSE(cfg->control(IDC_CFG_PORT_LIST)->isEnabled());
 
   QTest::keyClick(mode, Qt::Key_Escape);
@@ -135,8 +118,8 @@ TEST_F(ListKeysTest, EscapeInAnOpenConfigureListClosesOnlyTheList) {
 }
 
 TEST_F(ListKeysTest, EnterInAnOpenPageListSendsTheChosenItemAndEscapeSendsNothing) {
-  ASSERT_TRUE(sim_->select_in_main_window(*main_, kMultiviewer));
-  auto* shell = dynamic_cast<CClass_16view_dlg*>(main_->m_p_mian_show_dlg);
+  ASSERT_TRUE(sim_->select_in_main_window(*dlg_, kMultiviewer));
+  auto* shell = dynamic_cast<CClass_16view_dlg*>(dlg_->m_p_mian_show_dlg);
   ASSERT_NE(shell, nullptr);
   auto* tab = dynamic_cast<CClass_16view_control*>(shell->cur_sub_page());
   ASSERT_NE(tab, nullptr);
@@ -156,26 +139,26 @@ TEST_F(ListKeysTest, EnterInAnOpenPageListSendsTheChosenItemAndEscapeSendsNothin
   // Source 5 into window 3.
   EXPECT_TRUE(sim_->received_command(kMultiviewer, 0x34, {0x05, 0x03}));
   EXPECT_EQ(sim_->sim().multiviewer_state(kMultiviewer).sources[2], 4);
-  EXPECT_EQ(main_->m_p_mian_show_dlg, shell);
+  EXPECT_EQ(dlg_->m_p_mian_show_dlg, shell);
   EXPECT_EQ(shell->cur_sub_page(), tab);
 }
 
 TEST_F(ListKeysTest, EnterInTheOpenDeviceListOpensTheHighlightedDevicesPage) {
   for (int row : {kMultiviewer, kMatrix}) {
     const devsim::DeviceInfo d = sim_->sim().device(row);
-    DeviceEntry& entry = main_->m_device_table[row];
+    DeviceEntry& entry = dlg_->m_device_table[row];
     std::strncpy(entry.ip, d.address.c_str(), sizeof entry.ip - 1);
     entry.dev_type = d.type;
     entry.dev_id = d.id;
-    main_->device_list()->addItem(QString::fromStdString(d.name + "_" + d.address));
+    dlg_->device_list()->addItem(QString::fromStdString(d.name + "_" + d.address));
   }
-  main_->m_device_count = 2;
-  main_->device_list()->setCurrentIndex(0);
+  dlg_->m_device_count = 2;
+  dlg_->device_list()->setCurrentIndex(0);
 
-  key_in_open_list(main_->device_list(), 1, Qt::Key_Return);
-  EXPECT_EQ(main_->m_device_index, kMatrix);
-  EXPECT_NE(qobject_cast<CClass_matrix_control*>(main_->m_p_mian_show_dlg), nullptr);
-  EXPECT_TRUE(main_->isVisible());
+  key_in_open_list(dlg_->device_list(), 1, Qt::Key_Return);
+  EXPECT_EQ(dlg_->m_device_index, kMatrix);
+  EXPECT_NE(qobject_cast<CClass_matrix_control*>(dlg_->m_p_mian_show_dlg), nullptr);
+  EXPECT_TRUE(dlg_->isVisible());
   // The matrix page reads its lock when it opens.
   EXPECT_EQ(sim_->wait_frames(1,
                               [](const devsim::ReceivedFrame& f) {
@@ -198,9 +181,9 @@ TEST_F(ListKeysTest, EnterAndEscapeCloseTheAboutBox) {
       // A swallowed key would leave the box open for good.
       if (!closed_by_key) box->findChild<QPushButton*>("about_ok")->click();
     });
-    main_->show_about();
+    dlg_->show_about();
     EXPECT_TRUE(closed_by_key) << "key " << key;
-    EXPECT_TRUE(main_->isVisible());
+    EXPECT_TRUE(dlg_->isVisible());
   }
 }
 }  // namespace

@@ -18,6 +18,7 @@
 #include "support/devsim_fixture.h"
 #include "support/ports.h"
 #include "support/pty_pair.h"
+#include "support/list_choice.h"
 
 namespace {
 QStringList items(QComboBox* list) {
@@ -49,10 +50,7 @@ class SetConfigureTest : public ::testing::Test {
     QTest::mouseClick(dlg_->main_button(1006), Qt::LeftButton);
     return dlg_->m_pSetConfigure;
   }
-  static void choose(QComboBox* list, int index) {
-    list->setCurrentIndex(index);
-    emit list->activated(index);
-  }
+  static void choose(QComboBox* list, int index) { pick_item(list, index); }
   static void choose(QComboBox* list, const QString& text) { choose(list, list->findText(text)); }
 
   PtyPair line_;

@@ -5,11 +5,13 @@
 #include "app/error_box.h"
 #include "app/main_window.h"
 
-void PanelTest::start_panel(std::vector<devsim::DeviceSpec> devices) {
+void PanelTest::start_panel(std::vector<devsim::DeviceSpec> devices,
+                            const std::function<void()>& adjust) {
   clear_recorded_errors();
   sim_ = std::make_unique<SimulatorFixture>(std::move(devices));
   ASSERT_TRUE(sim_->started());
   sim_->configure_panel();
+  if (adjust) adjust();
   dlg_ = new CKELVARO_16_VIEWDlg;
   dlg_->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg_));

@@ -4,6 +4,7 @@
 // device may have received a bad frame and no error box may have come up.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -13,8 +14,10 @@ class CKELVARO_16_VIEWDlg;
 
 class PanelTest : public ::testing::Test {
  protected:
-  // Call from SetUp; check HasFatalFailure() after it.
-  void start_panel(std::vector<devsim::DeviceSpec> devices);
+  // Call from SetUp; check HasFatalFailure() after it. `adjust` runs once the
+  // link points at the simulator and before the window is made.
+  void start_panel(std::vector<devsim::DeviceSpec> devices,
+                   const std::function<void()>& adjust = {});
   void TearDown() override;
 
   devsim::Simulator& sim() { return sim_->sim(); }

@@ -22,6 +22,7 @@
 #include "res/skin.h"
 #include "support/devsim_fixture.h"
 #include "support/panel_test.h"
+#include "support/list_choice.h"
 
 namespace {
 using devsim::DeviceSpec;
@@ -392,10 +393,7 @@ class MatrixSettingTest : public MatrixPageTest {
     click(page_->tab_button(2));
     return qobject_cast<CClass_matrix_child_setting*>(page_->m_p_cur_sub_page);
   }
-  static void choose(QComboBox* list, int index) {
-    list->setCurrentIndex(index);
-    emit list->activated(index);  // as the operator's pick
-  }
+  static void choose(QComboBox* list, int index) { pick_item(list, index); }
   static void paint(QWidget* w) {
     w->repaint();
     QApplication::processEvents();

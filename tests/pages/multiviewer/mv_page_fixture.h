@@ -21,6 +21,7 @@
 #include "pages/multiviewer/mv_page.h"
 #include "support/devsim_fixture.h"
 #include "support/trace_recorder.h"
+#include "support/list_choice.h"
 
 namespace mv_page_test {
 using Bytes = std::vector<uint8_t>;
@@ -82,21 +83,9 @@ class MvPageTest : public ::testing::Test {
   std::vector<std::string> traces() { return traces_->lines(); }
   int trace_count(const std::string& line) { return traces_->count(line); }
 
-  // The operator picks item `index` of a list with the keyboard: one step
-  // from the neighbouring item, so the list reports exactly one selection.
-  static void choose(QComboBox* list, int index) {
-    ASSERT_NE(list, nullptr);
-    ASSERT_LT(index, list->count());
-    list->setCurrentIndex(index > 0 ? index - 1 : 1);
-    QTest::keyClick(list, index > 0 ? Qt::Key_Down : Qt::Key_Up);
-    ASSERT_EQ(list->currentIndex(), index);
-  }
+  static void choose(QComboBox* list, int index) { choose_with_keys(list, index); }
   // A list the template keeps hidden reports a selection as if shown.
-  static void choose_hidden(QComboBox* list, int index) {
-    ASSERT_NE(list, nullptr);
-    list->setCurrentIndex(index);
-    emit list->activated(index);
-  }
+  static void choose_hidden(QComboBox* list, int index) { pick_item(list, index); }
 
   CKELVARO_16_VIEWDlg* main = nullptr;
 

@@ -17,6 +17,7 @@
 #include "app/main_window.h"
 #include "link/control_frame.h"
 #include "support/devsim_fixture.h"
+#include "support/list_choice.h"
 
 namespace mv_test {
 using Bytes = std::vector<uint8_t>;
@@ -79,20 +80,7 @@ class SubPageTest : public ::testing::Test {
     return page;
   }
 
-  // The operator picks item `index` of a list with the keyboard: one step
-  // from the neighbouring item, so the list reports exactly one selection.
-  static void choose(QComboBox* list, int index) {
-    ASSERT_NE(list, nullptr);
-    ASSERT_LT(index, list->count());
-    if (index > 0) {
-      list->setCurrentIndex(index - 1);
-      QTest::keyClick(list, Qt::Key_Down);
-    } else {
-      list->setCurrentIndex(1);
-      QTest::keyClick(list, Qt::Key_Up);
-    }
-    ASSERT_EQ(list->currentIndex(), index);
-  }
+  static void choose(QComboBox* list, int index) { choose_with_keys(list, index); }
 
   // The next unit the simulated device received over the LAN (empty when
   // none came within the wait).

@@ -13,14 +13,13 @@
 #include <QPointer>
 #include <QTest>
 
-#include "app/error_box.h"
 #include "app/main_window.h"
 #include "controls/skin_button.h"
 #include "controls/skin_slider.h"
 #include "link/control_frame.h"
 #include "link/link_options.h"
 #include "pages/switcher/switcher_page.h"
-#include "support/devsim_fixture.h"
+#include "support/panel_test.h"
 
 namespace {
 using devsim::DeviceSpec;
@@ -31,29 +30,28 @@ using ms = std::chrono::milliseconds;
 
 constexpr uint8_t kId = 3;
 
-class SwitcherPageTest : public ::testing::Test {
+class SwitcherPageTest : public PanelTest {
  protected:
   void SetUp() override {
-    clear_recorded_errors();
-    dlg_ = new CKELVARO_16_VIEWDlg;
-    dlg_->show();
-    ASSERT_TRUE(sim_.select_in_main_window(*dlg_, 0));
+    start_panel({DeviceSpec::lan(devsim::kTypeSwitcher, kId)});
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(sim_->select_in_main_window(*dlg_, 0));
     page_ = qobject_cast<CClass_switcher_dlg*>(dlg_->m_p_mian_show_dlg);
     ASSERT_NE(page_, nullptr);
     ASSERT_TRUE(page_->receiver_running());
     ASSERT_TRUE(page_->tbar_worker_running());
   }
   void TearDown() override {
-    delete dlg_;
+    PanelTest::TearDown();
     QApplication::processEvents();
   }
   SwitcherPageData& data() { return dlg_->m_all_switcher_page_data; }
   int face(int id) { return page_->button(id)->bitmap_id(); }
   void click(int id) { page_->button(id)->click(); }
   // Frames the switcher received with this command, in order.
-  std::vector<ReceivedFrame> sent(uint8_t command) { return sim_.frames_with_command(0, command); }
+  std::vector<ReceivedFrame> sent(uint8_t command) { return sim_->frames_with_command(0, command); }
   ::testing::AssertionResult got(uint8_t command, const Bytes& payload) {
-    return sim_.received_command(0, command, payload, ms(2000));
+    return sim_->received_command(0, command, payload, ms(2000));
   }
   // Lets queued reports and worker steps reach the page.
   bool settle(const std::function<bool()>& done, int timeout_ms = 2000) {
@@ -87,8 +85,6 @@ class SwitcherPageTest : public ::testing::Test {
     return out;
   }
 
-  SimulatorFixture sim_{{DeviceSpec::lan(devsim::kTypeSwitcher, kId)}};
-  CKELVARO_16_VIEWDlg* dlg_ = nullptr;
   CClass_switcher_dlg* page_ = nullptr;
 };
 
@@ -99,7 +95,7 @@ TEST_F(SwitcherPageTest, BusKeysSendTheirSourceAndCutExchangesTheHighlights) {
   // The source already on program is sent again; nothing changes.
   click(IDC_SW_PGM_3);
   ASSERT_TRUE(
-      sim_.wait_frames(2, [](const ReceivedFrame& f) { return f.command() == 0x80; }).size() == 2);
+      sim_->wait_frames(2, [](const ReceivedFrame& f) { return f.command() == 0x80; }).size() == 2);
   EXPECT_EQ(face(IDC_SW_PGM_3), 255);
   click(IDC_SW_PVM_3);
   EXPECT_TRUE(got(0x81, {3}));
@@ -120,7 +116,7 @@ TEST_F(SwitcherPageTest, BusKeysSendTheirSourceAndCutExchangesTheHighlights) {
   EXPECT_EQ(sent(0x83).front().bytes, build_frame(0xA5, kId, Link::Udp, 0x83));
   // Every frame left the command port for the device's switcher port.
   EXPECT_EQ(sent(0x83).front().local_port, link_options().switcher_device_port);
-  EXPECT_TRUE(sim_.no_bad_frames());
+  EXPECT_TRUE(sim_->no_bad_frames());
 }
 
 TEST_F(SwitcherPageTest, LayerKeysBkgdOnAirAndTransitionKeys) {
@@ -140,9 +136,9 @@ TEST_F(SwitcherPageTest, LayerKeysBkgdOnAirAndTransitionKeys) {
   click(IDC_SW_BKGD);
   EXPECT_TRUE(got(0x8A, {1}));
   EXPECT_EQ(face(IDC_SW_BKGD), 246);
-  const size_t before = sim_.sim().frames().size();
+  const size_t before = sim_->sim().frames().size();
   click(IDC_SW_KEY1);
-  EXPECT_TRUE(sim_.nothing_more(before, ms(150)));
+  EXPECT_TRUE(sim_->nothing_more(before, ms(150)));
   EXPECT_EQ(face(IDC_SW_KEY1), 291);
 
   click(IDC_SW_ON_AIR);
@@ -153,26 +149,26 @@ TEST_F(SwitcherPageTest, LayerKeysBkgdOnAirAndTransitionKeys) {
   EXPECT_EQ(face(IDC_SW_DIP), 287);
   EXPECT_EQ(face(IDC_SW_MIX), 295);
   EXPECT_EQ(data().sub_page, 0);
-  EXPECT_TRUE(sim_.no_bad_frames());
+  EXPECT_TRUE(sim_->no_bad_frames());
 }
 
 TEST_F(SwitcherPageTest, DeviceReportsAreFollowedAndNeverEchoed) {
-  const size_t before = sim_.sim().frames().size();
-  sim_.sim().send_report(0, Report::pgm(12));
-  sim_.sim().send_report(0, Report::pip());
-  sim_.sim().send_report(0, Report::tbar(1, 20));
+  const size_t before = sim_->sim().frames().size();
+  sim_->sim().send_report(0, Report::pgm(12));
+  sim_->sim().send_report(0, Report::pip());
+  sim_->sim().send_report(0, Report::tbar(1, 20));
   ASSERT_TRUE(settle([&] { return data().pgm_source == 12 && data().pip_on == 1; }));
   EXPECT_EQ(face(switcher_pgm_control(12)), 282);
   EXPECT_EQ(face(IDC_SW_PIP), 300);
   EXPECT_EQ(page_->tbar()->GetPos(), 108);
   EXPECT_EQ(page_->tbar_direction(), 1);
-  sim_.sim().send_report(0, Report::pip());
-  sim_.sim().send_report(0, Report::tbar(0, 128));
+  sim_->sim().send_report(0, Report::pip());
+  sim_->sim().send_report(0, Report::tbar(0, 128));
   ASSERT_TRUE(settle([&] { return data().pip_on == 0 && page_->tbar()->GetPos() == 129; }));
   EXPECT_EQ(face(IDC_SW_PIP), 299);
   EXPECT_EQ(page_->tbar_direction(), 0);
   // Reports send nothing back, the T-bar ones included.
-  EXPECT_TRUE(sim_.nothing_more(before, ms(300)));
+  EXPECT_TRUE(sim_->nothing_more(before, ms(300)));
 }
 
 TEST_F(SwitcherPageTest, TbarDragCompletesTheTransitionAndTheNextRunsBack) {
@@ -204,7 +200,7 @@ TEST_F(SwitcherPageTest, TbarDragCompletesTheTransitionAndTheNextRunsBack) {
   EXPECT_EQ(up.front(), (Bytes{0, 1}));
   EXPECT_EQ(up.back(), (Bytes{0, 128}));
   EXPECT_EQ(page_->tbar_direction(), 1);
-  EXPECT_TRUE(sim_.no_bad_frames());
+  EXPECT_TRUE(sim_->no_bad_frames());
 }
 
 TEST_F(SwitcherPageTest, AutoRunsTheTransitionInStepsAndFtbBlinks) {
@@ -259,7 +255,7 @@ TEST_F(SwitcherPageTest, DurationBoxTakesDigitsAndEnterFormatsIt) {
 TEST_F(SwitcherPageTest, ClosingDuringAutoAndAFloodStopsCleanlyAndFreesThePort) {
   devsim::Faults f;
   f.flood_per_second = 5000;
-  sim_.sim().set_faults(0, f);
+  sim_->sim().set_faults(0, f);
   click(IDC_SW_AUTO);
   QTest::qWait(200);
   QPointer<CClass_switcher_dlg> page = page_;
@@ -274,6 +270,6 @@ TEST_F(SwitcherPageTest, ClosingDuringAutoAndAFloodStopsCleanlyAndFreesThePort) 
   a.sin_port = htons(link_options().switcher_bind_port);
   EXPECT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
   ::close(s);
-  sim_.sim().set_faults(0, {});
+  sim_->sim().set_faults(0, {});
 }
 }  // namespace

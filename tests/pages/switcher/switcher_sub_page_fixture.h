@@ -26,6 +26,7 @@
 #include "link/trace.h"
 #include "support/devsim_fixture.h"
 #include "support/trace_recorder.h"
+#include "support/list_choice.h"
 
 namespace sw_test {
 using Bytes = std::vector<uint8_t>;
@@ -114,15 +115,7 @@ class SubPageTest : public ::testing::Test {
     return page;
   }
 
-  // The operator picks item `index` of a list with the keyboard: one step
-  // from the neighbouring item, so the list reports exactly one selection.
-  static void choose(QComboBox* list, int index) {
-    ASSERT_NE(list, nullptr);
-    ASSERT_LT(index, list->count());
-    list->setCurrentIndex(index > 0 ? index - 1 : 1);
-    QTest::keyClick(list, index > 0 ? Qt::Key_Down : Qt::Key_Up);
-    ASSERT_EQ(list->currentIndex(), index);
-  }
+  static void choose(QComboBox* list, int index) { choose_with_keys(list, index); }
 
   // The next frame the switcher received, checked byte for byte against the
   // envelope for this device with link byte 01, on the switcher port.
