@@ -10,7 +10,6 @@
 #include <QColor>
 #include <QDir>
 #include <QImage>
-#include <QPainter>
 #include <QTemporaryDir>
 #include <cmath>
 #include <cstdlib>
@@ -353,38 +352,5 @@ TEST(Skin, ReplacementFolderOverridesAnId) {
     broken.close();
     EnvGuard env(dir.path());
     EXPECT_EQ(skin_image(199).size(), QSize(25, 30));
-  }
-}
-
-// Writes every face to $KELVARO_SKIN_DUMP for a look by eye.
-TEST(Skin, DumpForInspection) {
-  const char* out = std::getenv("KELVARO_SKIN_DUMP");
-  if (!out || !*out) GTEST_SKIP() << "set KELVARO_SKIN_DUMP to a folder to write the skin there";
-  QDir dir(QString::fromLocal8Bit(out));
-  ASSERT_TRUE(dir.mkpath("."));
-  std::vector<int> small;
-  for (int id : skin_bitmap_ids()) {
-    ASSERT_TRUE(skin_image(id).save(dir.filePath(QString("%1.png").arg(id)))) << id;
-    if (skin_image(id).width() <= 220) small.push_back(id);
-  }
-  for (int id : {128, 211, 212})
-    ASSERT_TRUE(skin_icon_image(id, 64).save(dir.filePath(QString("icon_%1.png").arg(id))));
-  // Contact sheets of the keys on a green-grey ground, so see-through black
-  // stands out; pages of 4 x 8 cells so they can be viewed at full size.
-  const int cell_w = 230, cell_h = 100, columns = 4, rows = 8;
-  const int per_page = columns * rows;
-  for (size_t first = 0; first < small.size(); first += per_page) {
-    QImage sheet(cell_w * columns, cell_h * rows, QImage::Format_RGB32);
-    sheet.fill(QColor(90, 110, 90));
-    QPainter p(&sheet);
-    for (size_t k = first; k < std::min(small.size(), first + per_page); ++k) {
-      const int x = int((k - first) % columns) * cell_w, y = int((k - first) / columns) * cell_h;
-      p.drawImage(x + 4, y + 4, skin_image(small[k]));
-      p.setPen(Qt::white);
-      p.drawText(QRect(x + 4, y + cell_h - 16, cell_w - 8, 14), Qt::AlignLeft,
-                 QString::number(small[k]));
-    }
-    p.end();
-    ASSERT_TRUE(sheet.save(dir.filePath(QString("sheet_%1.png").arg(first / per_page + 1))));
   }
 }
