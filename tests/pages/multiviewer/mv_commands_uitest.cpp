@@ -66,10 +66,12 @@ class MvCommandsTest : public MvPageTest {
     main->m_device_index = 0;
     main->m_eState = 0;
   }
-  // Serial mode on the simulator's line (row 0 keeps the LAN address).
-  void select_serial_line() {
+  // Serial mode on the simulator's line, or on another line at another
+  // rate (row 0 keeps the LAN address).
+  void select_serial_line() { select_serial_line(fixture().address(kSerial), 115200); }
+  void select_serial_line(const std::string& port, uint32_t baud) {
     select_lan_row();
-    ASSERT_TRUE(main->m_comm.open_port(fixture().address(kSerial), 115200));
+    ASSERT_TRUE(main->m_comm.open_port(port, baud));
     main->m_eState = 1;
     main->m_main_com_dev_type = 0xA1;
   }
@@ -260,10 +262,8 @@ TEST_F(MvCommandsTest, SerialQueryReadsTheSimulatedDevice) {
 TEST_F(MvCommandsTest, SerialQueryFindsAReplyThatArrivesInPieces) {
   PtyPair line;
   ASSERT_TRUE(line.ok());
-  select_lan_row();
-  ASSERT_TRUE(main->m_comm.open_port(line.slave_name(), 9600));
-  main->m_eState = 1;
-  main->m_main_com_dev_type = 0xA1;
+  select_serial_line(line.slave_name(), 9600);
+  ASSERT_FALSE(HasFatalFailure());
   // Bytes waiting before the request are stale and drained.
   const Bytes stale = state_reply(Link::Serial, 16, 7, 9);
   ASSERT_TRUE(line.device_write(stale));
@@ -294,10 +294,8 @@ TEST_F(MvCommandsTest, SerialQueryFindsAReplyThatArrivesInPieces) {
 TEST_F(MvCommandsTest, SerialQueryToASilentDeviceEndsAfterItsBoundWithoutSpinning) {
   PtyPair line;
   ASSERT_TRUE(line.ok());
-  select_lan_row();
-  ASSERT_TRUE(main->m_comm.open_port(line.slave_name(), 9600));
-  main->m_eState = 1;
-  main->m_main_com_dev_type = 0xA1;
+  select_serial_line(line.slave_name(), 9600);
+  ASSERT_FALSE(HasFatalFailure());
   const Bytes old = state_reply(Link::Serial, 16, 7, 9);
   std::memcpy(main->m_com_recv_buf, old.data(), old.size());
   main->m_com_recv_len = static_cast<uint32_t>(old.size());
