@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QLinearGradient>
 #include <QPainterPath>
+#include <cmath>
 #include <map>
 
 #include "res/skin_draw.h"
@@ -29,6 +30,25 @@ void fill_vgradient(QPainter& p, const QRectF& r, const QColor& top, const QColo
   g.setColorAt(0, top);
   g.setColorAt(1, bottom);
   p.fillRect(r, g);
+}
+
+void fill_gear(QPainter& p, const QPointF& centre, int teeth, int points_per_tooth, double outer,
+               double inner, double hole, const QColor& c) {
+  QPainterPath gear;
+  const int points = teeth * points_per_tooth;
+  for (int k = 0; k < points; ++k) {
+    const double a = k * 2 * M_PI / points;
+    const double r = (k % points_per_tooth) < points_per_tooth / 2 ? outer : inner;
+    const QPointF pt(centre.x() + r * std::cos(a), centre.y() + r * std::sin(a));
+    if (k == 0)
+      gear.moveTo(pt);
+    else
+      gear.lineTo(pt);
+  }
+  gear.closeSubpath();
+  QPainterPath cut;
+  cut.addEllipse(centre, hole, hole);
+  p.fillPath(gear.subtracted(cut), c);
 }
 
 void key_face(QPainter& p, const QRectF& r, const QColor& top, const QColor& bottom,

@@ -52,6 +52,11 @@ void fill_vgradient(QPainter& p, const QRectF& r, const QColor& top, const QColo
 // image, so the page shows through them).
 void key_face(QPainter& p, const QRectF& r, const QColor& top, const QColor& bottom,
               const QColor& rim, qreal radius);
+// A gear with a round hole, filled: `teeth` teeth, each drawn with
+// `points_per_tooth` outline points of which the first half lie on the
+// outer radius and the rest on the inner one.
+void fill_gear(QPainter& p, const QPointF& centre, int teeth, int points_per_tooth, double outer,
+               double inner, double hole, const QColor& c);
 // A recessed panel with a one-pixel bevel (dark above-left, light below-right).
 void sunken_panel(QPainter& p, const QRectF& r, const QColor& fill);
 // A framed group panel with its caption in a small tab on the top edge.

@@ -188,22 +188,7 @@ void draw_settings(QPainter& p, QSize s, int) {
            QColor(100, 106, 114), 4);
   p.save();
   p.setRenderHint(QPainter::Antialiasing, true);
-  const QPointF c(s.width() / 2.0, s.height() / 2.0);
-  QPainterPath gear;
-  const int teeth = 8;
-  for (int k = 0; k < teeth * 2; ++k) {
-    const double a = k * M_PI / teeth;
-    const double rad = (k % 2 == 0) ? 9.0 : 6.8;
-    const QPointF pt(c.x() + rad * std::cos(a), c.y() + rad * std::sin(a));
-    if (k == 0)
-      gear.moveTo(pt);
-    else
-      gear.lineTo(pt);
-  }
-  gear.closeSubpath();
-  QPainterPath hole;
-  hole.addEllipse(c, 3, 3);
-  p.fillPath(gear.subtracted(hole), kText);
+  fill_gear(p, QPointF(s.width() / 2.0, s.height() / 2.0), 8, 2, 9.0, 6.8, 3, kText);
   p.restore();
 }
 

@@ -95,22 +95,8 @@ void icon_fader(QPainter& p, const QRectF& b, const QColor& c) {
 
 void icon_gear(QPainter& p, const QRectF& b, const QColor& c) {
   const QPointF centre = b.center();
-  const double outer = std::min(b.width(), b.height()) / 2.0, inner = outer * 0.74;
-  QPainterPath gear;
-  const int teeth = 8;
-  for (int k = 0; k < teeth * 4; ++k) {
-    const double a = k * M_PI / (teeth * 2);
-    const double r = (k % 4 == 0 || k % 4 == 1) ? outer : inner;
-    const QPointF pt(centre.x() + r * std::cos(a), centre.y() + r * std::sin(a));
-    if (k == 0)
-      gear.moveTo(pt);
-    else
-      gear.lineTo(pt);
-  }
-  gear.closeSubpath();
-  QPainterPath hole;
-  hole.addEllipse(centre, outer * 0.32, outer * 0.32);
-  p.fillPath(gear.subtracted(hole), c);
+  const double outer = std::min(b.width(), b.height()) / 2.0;
+  fill_gear(p, centre, 8, 4, outer, outer * 0.74, outer * 0.32, c);
 }
 
 void icon_label(QPainter& p, const QRectF& b, const QColor& c) {
