@@ -281,9 +281,18 @@ void CSkinSlider::post(int message) {
 }
 
 void CSkinSlider::request_repaint() {
-  if (QThread::currentThread() == thread())
+  if (QThread::currentThread() == thread()) {
     update();
-  else
-    QMetaObject::invokeMethod(
-        this, [this] { update(); }, Qt::QueuedConnection);
+    return;
+  }
+  // A flood of moves from a worker (device reports) posts one repaint at a
+  // time rather than one per move.
+  if (m_repaint_posted.exchange(true)) return;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        m_repaint_posted = false;
+        update();
+      },
+      Qt::QueuedConnection);
 }

@@ -95,11 +95,14 @@ class CSkinSlider : public QWidget {
   int travel_length() const;
   void handle_drag_to(int along);
   void post(int message);
+  // Repaints now on the widget's thread; from another thread posts one
+  // repaint, and no more until it has run (it shows the latest position).
   void request_repaint();
 
   int m_max = 255;
   int m_min = 0;
   std::atomic<int> m_pos{0};
+  std::atomic<bool> m_repaint_posted{false};
   int m_page = 20;
   QRect m_rc_client;
   int m_width = 0;
