@@ -152,10 +152,8 @@ void CKELVARO_16_VIEWDlg::run_serial_search() {
   }
   const QPointer<CKELVARO_16_VIEWDlg> self(this);
   begin_search_ui();
-  m_comm.drain_input();
-  m_comm.write_port(request.data(), request.size());
-  const uint32_t t0 = tick_ms();
-  const bool found = poll_serial_reply(t0, kSearchMs, kProgressStepMs,
+  const SerialExchange exchange = start_serial_exchange(request);
+  const bool found = poll_serial_reply(exchange, kSearchMs, kProgressStepMs,
                                        [this](uint32_t elapsed) { show_search_progress(elapsed); });
   if (!self) return;
   m_device_list->insertItem(0, found ? m_com_dev_name : QStringLiteral("No Device Found"));

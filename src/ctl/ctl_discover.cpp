@@ -67,12 +67,9 @@ bool search_lan(Context& c, std::vector<Found>& found) {
 bool search_serial(Context& c, std::vector<Found>& found) {
   if (!c.connect(0)) return false;
   CtlLink& link = c.link;
-  std::memset(link.m_com_recv_buf, 0, sizeof link.m_com_recv_buf);
-  link.m_com_recv_len = 0;
-  const std::vector<uint8_t> request = build_search_request(Link::Serial);
-  link.m_comm.drain_input();
-  link.m_comm.write_port(request.data(), request.size());
-  if (link.poll_serial_reply(tick_ms(), kSearchMs, kSerialPassMs))
+  const DeviceLink::SerialExchange exchange =
+      link.start_serial_exchange(build_search_request(Link::Serial));
+  if (link.poll_serial_reply(exchange, kSearchMs, kSerialPassMs))
     found.push_back({link.m_com_dev_name, c.target.serial_port, link.m_main_com_dev_type,
                      link.m_device_table[0].dev_id});
   return true;

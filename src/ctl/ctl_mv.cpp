@@ -89,15 +89,10 @@ bool query_state(Context& c, uint32_t& bound) {
                           });
   }
   bound = kSerialQueryBoundMs;
-  const uint32_t t0 = tick_ms();
-  std::memset(link.m_com_recv_buf, 0, sizeof link.m_com_recv_buf);
-  link.m_com_recv_len = 0;
-  link.m_comm.drain_input();
-  const std::vector<uint8_t> request =
-      link.build_device_frame(mv_cmd::kStateQuery, {}, Link::Serial);
-  link.m_comm.write_port(request.data(), request.size());
+  const DeviceLink::SerialExchange exchange =
+      link.start_serial_exchange(link.build_device_frame(mv_cmd::kStateQuery, {}, Link::Serial));
   pause_ms(kSerialQueryPauseMs);
-  return link.poll_serial_reply(t0, kSerialQueryBoundMs, kSerialPassMs);
+  return link.poll_serial_reply(exchange, kSerialQueryBoundMs, kSerialPassMs);
 }
 
 const char* on_off(uint8_t value) { return value ? "on" : "off"; }

@@ -232,11 +232,21 @@ bool DeviceLink::query_udp(uint8_t command, std::span<const uint8_t> payload, ui
   return taken;
 }
 
-bool DeviceLink::poll_serial_reply(uint32_t t0, uint32_t bound_ms, uint32_t step_ms,
+DeviceLink::SerialExchange DeviceLink::start_serial_exchange(std::span<const uint8_t> request) {
+  const SerialExchange exchange{tick_ms(), m_comm.generation()};
+  std::memset(m_com_recv_buf, 0, sizeof m_com_recv_buf);
+  m_com_recv_len = 0;
+  m_comm.drain_input();
+  m_comm.write_port(request.data(), request.size());
+  return exchange;
+}
+
+bool DeviceLink::poll_serial_reply(const SerialExchange& exchange, uint32_t bound_ms,
+                                   uint32_t step_ms,
                                    const std::function<void(uint32_t)>& on_pass) {
-  const uint64_t generation = m_comm.generation();
+  const uint32_t t0 = exchange.t0;
   for (;;) {
-    if (m_comm.generation() != generation || !m_comm.is_open()) {
+    if (m_comm.generation() != exchange.generation || !m_comm.is_open()) {
       trace(lcLink(), "serial port closed or reopened during the exchange\n");
       return false;
     }

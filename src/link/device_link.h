@@ -123,12 +123,23 @@ class DeviceLink {
   void accumulate_serial_bytes(const uint8_t* bytes, uint32_t n);
   // One polling pass: reads at most 256 waiting bytes and accumulates them.
   void poll_serial_input();
-  // The polling half of a serial exchange: passes over the input until the
-  // reader finds a reply (true) or more than bound_ms have passed since t0,
-  // sleeping at most step_ms between passes; `on_pass` sees the elapsed time
-  // after each empty pass. Ends at once, unanswered, when the port is closed
-  // or reopened under it.
-  bool poll_serial_reply(uint32_t t0, uint32_t bound_ms, uint32_t step_ms,
+  // A serial exchange as it started: when, and on which opening of the port.
+  struct SerialExchange {
+    uint32_t t0;
+    uint64_t generation;
+  };
+  // The sending half of a serial exchange: empties the accumulation buffer
+  // and the port's input (bytes kept from an earlier exchange would be found
+  // again by the reader, which rescans the whole buffer), then writes the
+  // request.
+  SerialExchange start_serial_exchange(std::span<const uint8_t> request);
+  // The polling half: passes over the input until the reader finds a reply
+  // (true) or more than bound_ms have passed since the start, sleeping at
+  // most step_ms between passes; `on_pass` sees the elapsed time after each
+  // empty pass. Ends at once, unanswered, when the port has been closed or
+  // reopened since the request was written (also during a pause between the
+  // two halves), so a reply on another line is never taken for this one.
+  bool poll_serial_reply(const SerialExchange& exchange, uint32_t bound_ms, uint32_t step_ms,
                          const std::function<void(uint32_t elapsed)>& on_pass = {});
 
   // The selected row, or nullptr when none is selected.

@@ -20,7 +20,9 @@ void PanelTest::start_panel(std::vector<devsim::DeviceSpec> devices,
 void PanelTest::TearDown() {
   delete dlg_;
   dlg_ = nullptr;
-  if (sim_) EXPECT_TRUE(sim_->no_bad_frames());
+  if (sim_) {
+    EXPECT_TRUE(sim_->no_bad_frames());
+  }
   sim_.reset();
   EXPECT_TRUE(recorded_errors().isEmpty()) << recorded_errors().join("; ").toStdString();
 }

@@ -69,21 +69,13 @@ void QueryDeviceStateSerial() {
   // ended; it touches only the main window's model.
   run_exchange("multiviewer serial state query", [main] {
     if (!main->m_comm.is_open()) return;
-    const uint32_t t0 = tick_ms();
     BusyScope busy;
-    // Bytes kept from an earlier exchange would be found again by the
-    // reader, which rescans the whole buffer: an old state reply would then
-    // be taken for the answer to this request. The accumulation starts empty.
-    std::memset(main->m_com_recv_buf, 0, sizeof main->m_com_recv_buf);
-    main->m_com_recv_len = 0;
-    main->m_comm.drain_input();
-    const std::vector<uint8_t> request =
-        main->build_device_frame(mv_cmd::kStateQuery, {}, Link::Serial);
-    main->m_comm.write_port(request.data(), request.size());
+    const DeviceLink::SerialExchange exchange = main->start_serial_exchange(
+        main->build_device_frame(mv_cmd::kStateQuery, {}, Link::Serial));
     pause_ms(kSerialQueryPauseMs);
     // The reader decodes a state reply of a multiviewer into the model
     // itself (the main window's store_serial_state_reply).
-    if (!main->poll_serial_reply(t0, kSerialQueryBoundMs, kSerialPassWaitMs))
+    if (!main->poll_serial_reply(exchange, kSerialQueryBoundMs, kSerialPassWaitMs))
       trace(lcMultiviewer(), "time over \n");
     main->m_16_view_state_read = 1;
   });
