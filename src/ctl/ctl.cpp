@@ -171,6 +171,14 @@ std::string need_target(const Args& args) {
   return {};
 }
 
+std::optional<Parsed> help_or_missing_command(const Args& args, const std::string& group,
+                                              const char* help) {
+  if (args.help) return Parsed::show(help);
+  if (args.words.empty())
+    return Parsed::fail(group + ": a command is needed (see kelvaro-ctl " + group + " --help)");
+  return std::nullopt;
+}
+
 std::string need_lan(const Args& args, const std::string& what) {
   if (args.target->serial())
     return "--serial-port: " + what + " travels over the LAN only (give --device)";

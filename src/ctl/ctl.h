@@ -119,6 +119,10 @@ std::string bad_value(const std::string& name, const std::string& value, const s
 std::string need_lan(const Args& args, const std::string& what);
 // The target must be given at all.
 std::string need_target(const Args& args);
+// Before a group's own commands: its help text when asked for, or the usage
+// error when no command follows the group's name; nothing when one does.
+std::optional<Parsed> help_or_missing_command(const Args& args, const std::string& group,
+                                              const char* help);
 
 // ---- output ----
 // A JSON string literal (UTF-8, with the escapes JSON needs).

@@ -43,9 +43,7 @@ std::optional<uint8_t> port_number(const std::string& text) {
 }  // namespace
 
 Parsed parse_matrix(const Args& a) {
-  if (a.help) return Parsed::show(kMatrixHelp);
-  if (a.words.empty())
-    return Parsed::fail("matrix: a command is needed (see kelvaro-ctl matrix --help)");
+  if (auto early = help_or_missing_command(a, "matrix", kMatrixHelp)) return *early;
   const std::string& cmd = a.words[0];
   const size_t n = a.words.size() - 1;
   auto usage = [&cmd](const char* text) {

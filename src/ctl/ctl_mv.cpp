@@ -154,10 +154,7 @@ std::string arity(const Args& a, size_t n, const char* usage) {
 }  // namespace
 
 Parsed parse_mv(const Args& a) {
-  if (a.help || a.words.empty()) {
-    if (a.help) return Parsed::show(kMvHelp);
-    return Parsed::fail("mv: a command is needed (see kelvaro-ctl mv --help)");
-  }
+  if (auto early = help_or_missing_command(a, "mv", kMvHelp)) return *early;
   if (const std::string why = need_target(a); !why.empty()) return Parsed::fail(why);
   const std::string& cmd = a.words[0];
   const auto word = [&a](size_t i) { return a.words[i]; };

@@ -64,9 +64,7 @@ int query_rk5502(Context& c) {
 }  // namespace
 
 Parsed parse_rk5502(const Args& a) {
-  if (a.help) return Parsed::show(kRk5502Help);
-  if (a.words.empty())
-    return Parsed::fail("rk5502: a command is needed (see kelvaro-ctl rk5502 --help)");
+  if (auto early = help_or_missing_command(a, "rk5502", kRk5502Help)) return *early;
   if (const std::string why = need_lan(a, "the rk5502"); !why.empty()) return Parsed::fail(why);
   const std::string& cmd = a.words[0];
   if (cmd == "state") {
@@ -83,9 +81,7 @@ Parsed parse_rk5502(const Args& a) {
 }
 
 Parsed parse_tm3306(const Args& a) {
-  if (a.help) return Parsed::show(kTm3306Help);
-  if (a.words.empty())
-    return Parsed::fail("tm3306: a command is needed (see kelvaro-ctl tm3306 --help)");
+  if (auto early = help_or_missing_command(a, "tm3306", kTm3306Help)) return *early;
   if (const std::string why = need_target(a); !why.empty()) return Parsed::fail(why);
   const std::string& cmd = a.words[0];
   if (cmd == "layout") {

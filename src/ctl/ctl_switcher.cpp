@@ -58,9 +58,7 @@ Action send_frame(SwitcherFrame f) {
 }  // namespace
 
 Parsed parse_switcher(const Args& a) {
-  if (a.help) return Parsed::show(kSwitcherHelp);
-  if (a.words.empty())
-    return Parsed::fail("switcher: a command is needed (see kelvaro-ctl switcher --help)");
+  if (auto early = help_or_missing_command(a, "switcher", kSwitcherHelp)) return *early;
   if (const std::string why = need_lan(a, "the switcher"); !why.empty()) return Parsed::fail(why);
   const std::string& cmd = a.words[0];
   const size_t n = a.words.size() - 1;
