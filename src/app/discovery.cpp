@@ -142,8 +142,6 @@ void CKELVARO_16_VIEWDlg::run_lan_search() {
 
 void CKELVARO_16_VIEWDlg::run_serial_search() {
   close_shown_page();
-  std::memset(m_com_recv_buf, 0, sizeof m_com_recv_buf);
-  m_com_recv_len = 0;
   if (m_device_list->count() > 0) m_device_list->clear();
   const std::vector<uint8_t> request = build_search_request(Link::Serial);
   if (!m_comm.is_open()) {
