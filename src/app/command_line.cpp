@@ -4,21 +4,6 @@
 
 #include <charconv>
 
-namespace {
-bool parse_port(const std::string& text, uint16_t& port) {
-  unsigned value = 0;
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (ec != std::errc() || ptr != end || text.empty() || value == 0 || value > 65535) return false;
-  port = static_cast<uint16_t>(value);
-  return true;
-}
-
-bool parse_ipv4(const std::string& text) {
-  in_addr addr{};
-  return inet_pton(AF_INET, text.c_str(), &addr) == 1;
-}
-}  // namespace
 
 std::string command_line_help() {
   return "Usage: kelvaro_multiview [options]\n"
@@ -102,22 +87,11 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       cl.trace = true;
       continue;
     }
-    uint16_t* port = nullptr;
-    if (opt == "--bind-port") port = &cl.link.bind_port;
-    if (opt == "--device-port") port = &cl.link.device_port;
-    if (opt == "--switcher-bind-port") port = &cl.link.switcher_bind_port;
-    if (opt == "--switcher-device-port") port = &cl.link.switcher_device_port;
-    if (port) {
+    if (is_link_option(opt)) {
       std::string text;
-      if (!take_value(text)) return fail(opt + " needs a port number");
-      if (!parse_port(text, *port)) return fail(opt + ": bad port '" + text + "' (1 to 65535)");
-      continue;
-    }
-    if (opt == "--search-address") {
-      std::string text;
-      if (!take_value(text)) return fail(opt + " needs an IPv4 address");
-      if (!parse_ipv4(text)) return fail(opt + ": bad IPv4 address '" + text + "'");
-      cl.link.search_address = text;
+      if (!take_value(text))
+        return fail(opt + (opt == "--search-address" ? " needs an IPv4 address" : " needs a port number"));
+      if (std::string why = set_link_option(cl.link, opt, text); !why.empty()) return fail(why);
       continue;
     }
     if (opt == "--serial-port") {

@@ -10,7 +10,7 @@
 
 #include "app/error_box.h"
 #include "app/main_window.h"
-#include "app/search_reply.h"
+#include "link/search_reply.h"
 #include "link/exchange.h"
 #include "link/link_options.h"
 #include "link/link_ui.h"
@@ -152,7 +152,8 @@ void CKELVARO_16_VIEWDlg::run_serial_search() {
   begin_search_ui();
   const SerialExchange exchange = start_serial_exchange(request);
   const bool found = poll_serial_reply(exchange, kSearchMs, kProgressStepMs,
-                                       [this](uint32_t elapsed) { show_search_progress(elapsed); });
+                                       [this](uint32_t elapsed) { show_search_progress(elapsed); })
+                           .answered_now();
   if (!self) return;
   m_device_list->insertItem(0, found ? m_com_dev_name : QStringLiteral("No Device Found"));
   m_device_list->setCurrentIndex(0);

@@ -18,8 +18,9 @@
 #include "controls/skin_button.h"
 #include "link/exchange.h"
 #include "link/trace.h"
-#include "pages/multiviewer/mv_state_reply.h"
+#include "devices/multiviewer/mv_state_reply.h"
 #include "res/skin.h"
+#include "devices/device_kinds.h"
 
 CKELVARO_16_VIEWDlg* m_p_glo_main_set_or_get_dlg = nullptr;
 
@@ -157,10 +158,10 @@ void CKELVARO_16_VIEWDlg::open_selected_page() {
     return;
   const PageKind kind = page_kind_for_type(type, m_eState);
   PageFrame* page = create_device_page(kind, this);
-  if (m_eState == 1 && kind == PageKind::Tm3306 && type != 0xA3) {
+  if (m_eState == 1 && kind == PageKind::Tm3306 && type != device_type::kTm3306) {
     // Unknown serial devices are driven as a tm3306 at id 1.
     m_device_table[0].dev_id = 0x01;
-    m_device_table[0].dev_type = 0xA3;
+    m_device_table[0].dev_type = device_type::kTm3306;
   }
   // A page whose construction waited on its device may have been closed
   // meanwhile; it frees itself and is not shown.

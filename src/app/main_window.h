@@ -11,10 +11,10 @@
 #include "app/manual_devices.h"
 #include "app/setup_memory.h"
 #include "link/device_link.h"
-#include "pages/matrix/matrix_model.h"
-#include "pages/multiviewer/mv_model.h"
-#include "pages/processor/processor_model.h"
-#include "pages/switcher/switcher_model.h"
+#include "devices/matrix/matrix_model.h"
+#include "devices/multiviewer/mv_model.h"
+#include "devices/processor/processor_model.h"
+#include "devices/switcher/switcher_model.h"
 
 class CSetConfigure;
 class CSkinButton;

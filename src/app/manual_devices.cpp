@@ -22,113 +22,13 @@
 #include "link/trace.h"
 
 namespace {
-struct NamedKind {
-  const char* name;
-  uint8_t type;
-};
-constexpr NamedKind kNamedKinds[] = {
-    {"multiviewer", 0xA1}, {"matrix", 0x81}, {"switcher", 0xA5}, {"rk5502", 0x60}, {"tm3306", 0xA3},
-};
-
 const QString kSettingsArray = QStringLiteral("manual_devices");
-
-std::string trimmed(const std::string& text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return {};
-  const auto last = text.find_last_not_of(" \t");
-  return text.substr(first, last - first + 1);
-}
-
-std::string lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-std::string kinds_hint() {
-  return "multiviewer, matrix, switcher, rk5502, tm3306 or a type code such as 0xA5";
-}
-
-bool parse_byte(const std::string& text, int base, uint8_t& out) {
-  unsigned value = 0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, value, base);
-  if (text.empty() || ec != std::errc() || ptr != end || value > 255) return false;
-  out = static_cast<uint8_t>(value);
-  return true;
-}
 
 bool same_row(const DeviceEntry& row, const ManualDevice& device) {
   return row.dev_type == device.type && row.dev_id == device.id &&
          std::string(row.ip, qstrnlen(row.ip, sizeof row.ip)) == device.address;
 }
 }  // namespace
-
-std::optional<uint8_t> parse_device_kind(const std::string& text) {
-  const std::string t = lower(trimmed(text));
-  for (const NamedKind& kind : kNamedKinds)
-    if (t == kind.name) return kind.type;
-  uint8_t code = 0;
-  if (t.size() > 2 && t.size() <= 4 && t.rfind("0x", 0) == 0 && parse_byte(t.substr(2), 16, code))
-    return code;
-  return std::nullopt;
-}
-
-std::string device_kind_name(uint8_t type) {
-  for (const NamedKind& kind : kNamedKinds)
-    if (kind.type == type) return kind.name;
-  char code[8];
-  std::snprintf(code, sizeof code, "0x%02X", type);
-  return code;
-}
-
-std::vector<std::string> device_kind_names() {
-  std::vector<std::string> names;
-  for (const NamedKind& kind : kNamedKinds) names.emplace_back(kind.name);
-  return names;
-}
-
-std::string check_device_address(const std::string& text) {
-  if (text.empty()) return "no address given";
-  in_addr address{};
-  if (inet_pton(AF_INET, text.c_str(), &address) != 1)
-    return "'" + text + "' is not an IPv4 address (four numbers 0 to 255 joined by dots)";
-  const uint32_t host = ntohl(address.s_addr);
-  if (host == 0) return "0.0.0.0 is no device's address";
-  // Frames sent there would reach every device, or a group, not one device.
-  if (host == 0xFFFFFFFFu) return "255.255.255.255 is the broadcast address, not one device's";
-  if ((host >> 28) == 0xE) return "'" + text + "' is a multicast address, not one device's";
-  return {};
-}
-
-std::optional<ManualDevice> parse_manual_device(const std::string& text, std::string* error) {
-  auto fail = [error](const std::string& why) -> std::optional<ManualDevice> {
-    if (error) *error = why;
-    return std::nullopt;
-  };
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (;;) {
-    const size_t comma = text.find(',', start);
-    parts.push_back(trimmed(text.substr(start, comma - start)));
-    if (comma == std::string::npos) break;
-    start = comma + 1;
-  }
-  if (parts.size() < 2 || parts.size() > 3) return fail("'" + text + "' is not ADDRESS,KIND[,ID]");
-  ManualDevice device;
-  if (const std::string why = check_device_address(parts[0]); !why.empty()) return fail(why);
-  device.address = parts[0];
-  const std::optional<uint8_t> kind = parse_device_kind(parts[1]);
-  if (!kind) return fail("unknown kind '" + parts[1] + "' (" + kinds_hint() + ")");
-  device.type = *kind;
-  if (parts.size() == 3 && !parse_byte(parts[2], 10, device.id))
-    return fail("bad id '" + parts[2] + "' (0 to 255)");
-  return device;
-}
-
-QString manual_device_item_text(const ManualDevice& device) {
-  return QString::fromStdString(device_kind_name(device.type)) + QStringLiteral("_") +
-         QString::fromStdString(device.address);
-}
 
 // ---------------------------------------------------------------- rows ----
 
@@ -355,7 +255,7 @@ ManualDeviceDialog::ManualDeviceDialog(QWidget* parent,
   m_kind->setObjectName(QStringLiteral("kind"));
   m_kind->setEditable(true);  // a type code may be typed in as well
   for (const std::string& name : device_kind_names()) m_kind->addItem(QString::fromStdString(name));
-  m_kind->setToolTip(QString::fromStdString(kinds_hint()));
+  m_kind->setToolTip(QString::fromStdString(device_kinds_hint()));
   m_id = new QSpinBox(this);
   m_id->setObjectName(QStringLiteral("id"));
   m_id->setRange(0, 255);
@@ -396,7 +296,7 @@ void ManualDeviceDialog::accept() {
   const std::optional<uint8_t> kind = parse_device_kind(kind_text);
   if (!kind) {
     refuse(QStringLiteral("Kind: '%1' is none of %2")
-               .arg(QString::fromStdString(kind_text), QString::fromStdString(kinds_hint())),
+               .arg(QString::fromStdString(kind_text), QString::fromStdString(device_kinds_hint())),
            m_kind);
     return;
   }

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "devices/device_address.h"
+
 class CKELVARO_16_VIEWDlg;
 class QAction;
 class QComboBox;
@@ -24,29 +26,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QSpinBox;
-
-struct ManualDevice {
-  std::string address;  // dotted-decimal IPv4
-  uint8_t type = 0;     // device type code (byte 4 of every frame)
-  uint8_t id = 1;       // device id (byte 5 of every frame)
-  friend bool operator==(const ManualDevice&, const ManualDevice&) = default;
-};
-
-// A type code written 0xNN, or a kind by name: multiviewer (0xA1), matrix
-// (0x81), switcher (0xA5), rk5502 (0x60), tm3306 (0xA3).
-std::optional<uint8_t> parse_device_kind(const std::string& text);
-// The kind's name for the five named codes, "0xNN" for any other.
-std::string device_kind_name(uint8_t type);
-// The named kinds in the order of the add dialog's list.
-std::vector<std::string> device_kind_names();
-// Empty when `text` is the IPv4 address of one device; otherwise why not.
-std::string check_device_address(const std::string& text);
-// "ADDRESS,KIND[,ID]", the id 0 to 255 and 1 when left out. On failure
-// nullopt, and `error` (when given) says what is wrong.
-std::optional<ManualDevice> parse_manual_device(const std::string& text,
-                                                std::string* error = nullptr);
-// List text of the row: kind name, "_" and the address.
-QString manual_device_item_text(const ManualDevice& device);
 
 // The manual rows of one main window.
 class ManualDevices {

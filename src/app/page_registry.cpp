@@ -6,25 +6,6 @@
 #include "pages/processor/tm3306_page.h"
 #include "pages/switcher/switcher_page.h"
 
-PageKind page_kind_for_type(uint8_t type, int32_t mode) {
-  if (mode != 0 && mode != 1) return PageKind::None;
-  switch (type) {
-    case 0x60:
-      return PageKind::Rk5502;
-    case 0x81:
-    case 0x82:
-      return PageKind::Matrix;
-    case 0xA1:
-      return PageKind::Multiviewer;
-    case 0xA3:
-      return PageKind::Tm3306;
-    case 0xA5:
-      return PageKind::Switcher;
-    default:
-      return mode == 0 ? PageKind::Switcher : PageKind::Tm3306;
-  }
-}
-
 PageFrame* create_device_page(PageKind kind, QWidget* parent) {
   // Each device page registers here as it is built.
   switch (kind) {

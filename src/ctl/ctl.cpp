@@ -7,12 +7,10 @@
 #include <ostream>
 #include <set>
 
-#include "app/command_line.h"
-#include "app/manual_devices.h"
+#include "devices/device_address.h"
 #include "link/link_options.h"
 #include "link/trace.h"
 #include "link/wait.h"
-#include "pages/multiviewer/mv_state_reply.h"
 
 namespace ctl {
 
@@ -74,9 +72,7 @@ std::string top_help() {
   return text;
 }
 
-// Options that take a value, besides the per-command ones.
-const std::set<std::string> kPortOptions = {"--bind-port", "--device-port", "--switcher-bind-port",
-                                            "--switcher-device-port", "--search-address"};
+// Options that take a value, besides the link's own (link_options.h).
 const std::set<std::string> kCommandOptions = {"--direction"};
 
 bool valid_baud(uint32_t baud) {
@@ -87,7 +83,7 @@ bool valid_baud(uint32_t baud) {
 
 // "ADDRESS[,ID]": the panel's --device syntax without the kind, which the
 // command's group decides. The address and id rules are the panel's.
-std::string parse_device(const std::string& text, Target& target) {
+std::string parse_device(const std::string& text, TargetOptions& target) {
   const size_t comma = text.find(',');
   if (comma != std::string::npos && text.find(',', comma + 1) != std::string::npos)
     return bad_value("--device", text, "ADDRESS[,ID]");
@@ -104,11 +100,9 @@ std::string parse_device(const std::string& text, Target& target) {
 }
 }  // namespace
 
-void CtlLink::store_serial_state_reply(std::span<const uint8_t> frame) {
-  DecodeStateReply(m_mv, frame, /*serial=*/true);
-}
-
-bool Context::connect(uint8_t dev_type) {
+std::optional<::Target> Context::connect(uint8_t dev_type) {
+  // TRANSITION: row 0 still holds the target for the groups not yet on the
+  // device layer; goes when the last one is.
   DeviceEntry& row = link.m_device_table[0];
   std::memset(row.ip, 0, sizeof row.ip);
   std::memcpy(row.ip, target.address.data(), std::min(target.address.size(), sizeof row.ip - 1));
@@ -116,12 +110,31 @@ bool Context::connect(uint8_t dev_type) {
   row.dev_id = target.id;
   link.m_device_index = 0;
   link.m_eState = target.serial() ? 1 : 0;
-  if (target.serial() && !link.m_comm.open_port(target.serial_port, target.baud)) {
+  if (!target.serial()) return ::Target::lan(target.address, dev_type, target.id);
+  if (!link.m_comm.open_port(target.serial_port, target.baud)) {
     err << kProgram << ": --serial-port: cannot open '" << target.serial_port << "' at "
         << target.baud << " baud\n";
-    return false;
+    return std::nullopt;
   }
-  return true;
+  return ::Target::serial(dev_type, target.id);
+}
+
+int Context::exit_for(const Outcome& outcome, const std::string& what, uint32_t bound_ms) {
+  switch (outcome.status) {
+    case Outcome::Status::Sent:
+    case Outcome::Status::Answered:
+      return kExitOk;
+    case Outcome::Status::Unanswered:
+      return no_reply(what, bound_ms);
+    case Outcome::Status::Queued:
+      // Nothing waits in this tool, so nothing can be queued behind a wait.
+      err << kProgram << ": " << what << " was not run\n";
+      return kExitNoReply;
+    case Outcome::Status::Failed:
+      break;
+  }
+  err << kProgram << ": " << outcome.reason << "\n";
+  return kExitNoReply;
 }
 
 void Context::finish() {
@@ -223,11 +236,11 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     err << kProgram << ": " << why << "\n";
     return kExitUsage;
   };
-  Target target;
+  TargetOptions target;
   bool help = false, json = false, trace_on = false;
   bool baud_given = false;
   std::vector<std::string> words;
-  std::vector<std::string> port_args = {kProgram};
+  LinkOptions ports;
   std::vector<std::pair<std::string, std::string>> command_options;
   for (size_t i = 1; i < args.size(); ++i) {
     std::string opt = args[i];
@@ -283,11 +296,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       if (!id) return usage(bad_value("--id", v, "a device id 0 to 255"));
       target.id = static_cast<uint8_t>(*id);
       target.id_given = true;
-    } else if (kPortOptions.count(opt)) {
+    } else if (is_link_option(opt)) {
       std::string v;
       if (!value(v)) return usage(opt + " needs a value");
-      port_args.push_back(opt);
-      port_args.push_back(v);
+      if (std::string why = set_link_option(ports, opt, v); !why.empty()) return usage(why);
     } else if (kCommandOptions.count(opt)) {
       std::string v;
       if (!value(v)) return usage(opt + " needs a value");
@@ -302,15 +314,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   if (target.id_given && !target.serial())
     return usage("--id: only with --serial-port (on the LAN: --device ADDRESS,ID)");
   if (baud_given && !target.serial()) return usage("--baud: only with --serial-port");
-  // The port options are the panel's, parsed by the panel's own reader.
-  const CommandLine ports = parse_command_line(port_args);
-  if (ports.action == CommandLine::Action::Error) {
-    std::string why = ports.message;
-    if (const size_t colon = why.find(": "); colon != std::string::npos)
-      why = why.substr(colon + 2);
-    return usage(why);
-  }
-  link_options() = ports.link;
+  link_options() = ports;
 
   if (words.empty()) {
     if (help) {

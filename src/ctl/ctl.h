@@ -1,14 +1,16 @@
 #pragma once
-// kelvaro-ctl: the panel's device commands from the command line. The tool
-// builds its frames with the panel's own builders and sends them through the
-// panel's link (DeviceLink, UdpExchange, CSerialComm); it keeps no byte
-// layout of its own.
+// kelvaro-ctl: the panel's device commands from the command line, a thin
+// client of the device layer (src/devices): it builds a Target from its
+// options, calls the same device operations as the pages and maps their
+// Outcome to its exit status. It keeps no byte layout, bound or pause of its
+// own, and links no widgets.
 //
 // A run has two halves. Parsing checks every argument and yields an action;
 // nothing is opened or sent before the whole command line has been taken, so
 // a bad argument (exit 2) never leaves a frame behind. The action then runs
 // against the target and ends with 0 (sent, or the reply arrived) or 1 (a
-// query got no reply within its bound).
+// query got no reply within its bound, or the exchange failed: one line on
+// stderr says why).
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -17,8 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "devices/multiviewer/mv_model.h"
 #include "link/device_link.h"
-#include "pages/multiviewer/mv_model.h"
+#include "link/transport.h"
 
 namespace ctl {
 
@@ -28,7 +31,7 @@ constexpr int kExitUsage = 2;
 
 // Where the frames go: a LAN device (--device) or the serial line
 // (--serial-port), or neither (only the search may run without a target).
-struct Target {
+struct TargetOptions {
   std::string address;  // dotted-decimal, empty when not on the LAN
   uint8_t id = 1;       // byte 5 of every frame
   bool id_given = false;
@@ -38,33 +41,28 @@ struct Target {
   bool serial() const { return !serial_port.empty(); }
 };
 
-// The link of one run: the panel's DeviceLink with row 0 of the device table
-// holding the target, and the multiviewer model that state replies (LAN and
-// serial) are decoded into.
-class CtlLink : public DeviceLink {
- public:
-  MultiviewerModel m_mv;
-
- protected:
-  void store_serial_state_reply(std::span<const uint8_t> frame) override;
-};
-
 // What a subcommand does once every argument has been checked.
 struct Context {
-  Target target;
-  CtlLink link;
+  TargetOptions target;
+  DeviceLink link;
+  MultiviewerModel mv;  // what the multiviewer's state query reads
   bool json = false;
   std::ostream& out;
   std::ostream& err;
   Context(std::ostream& o, std::ostream& e) : out(o), err(e) {}
 
-  // Row 0 := the target with this device type; opens the serial port when
-  // the target is the serial line. False (message written) when the port
+  // The device of this run with this type code; opens the serial port when
+  // the target is the serial line. Nothing (message written) when the port
   // cannot be opened.
-  bool connect(uint8_t dev_type);
+  std::optional<::Target> connect(uint8_t dev_type);
+  Transports transports() { return link.transports(); }
   // Writes out what is queued on the serial port, then closes it.
   void finish();
-  // The one line of exit 1.
+  // The exit status of an outcome: 0 sent or answered; 1 unanswered ("no
+  // reply to WHAT within BOUND ms") or failed (its reason), one line on
+  // stderr.
+  int exit_for(const Outcome& outcome, const std::string& what, uint32_t bound_ms);
+  // The one line of exit 1 for a query without reply.
   int no_reply(const std::string& what, uint32_t bound_ms);
 };
 
@@ -87,7 +85,7 @@ struct Args {
   std::vector<std::string> words;
   bool help = false;
   bool json = false;
-  const Target* target = nullptr;
+  const TargetOptions* target = nullptr;
   // Per-command option values given as --name VALUE (--direction).
   std::vector<std::pair<std::string, std::string>> options;
   std::optional<std::string> option(const std::string& name) const;

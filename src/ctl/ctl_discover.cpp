@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "app/manual_devices.h"
-#include "app/search_reply.h"
+#include "link/search_reply.h"
 #include "ctl/ctl.h"
 #include "link/exchange.h"
 #include "link/link_options.h"
@@ -66,10 +66,10 @@ bool search_lan(Context& c, std::vector<Found>& found) {
 // serial reply reader takes the first search reply within two seconds.
 bool search_serial(Context& c, std::vector<Found>& found) {
   if (!c.connect(0)) return false;
-  CtlLink& link = c.link;
+  DeviceLink& link = c.link;
   const DeviceLink::SerialExchange exchange =
       link.start_serial_exchange(build_search_request(Link::Serial));
-  if (link.poll_serial_reply(exchange, kSearchMs, kSerialPassMs))
+  if (link.poll_serial_reply(exchange, kSearchMs, kSerialPassMs).answered_now())
     found.push_back({link.m_com_dev_name, c.target.serial_port, link.m_main_com_dev_type,
                      link.m_device_table[0].dev_id});
   return true;

@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "ctl/ctl.h"
-#include "pages/matrix/matrix_commands.h"
+#include "devices/matrix/matrix_commands.h"
 #include "pages/matrix/matrix_page.h"
 
 namespace ctl {

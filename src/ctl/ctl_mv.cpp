@@ -10,9 +10,9 @@
 #include "ctl/ctl.h"
 #include "link/tick.h"
 #include "link/wait.h"
-#include "pages/multiviewer/mv_frames.h"
-#include "pages/multiviewer/mv_state_reply.h"
-#include "pages/multiviewer/umd_label_csv.h"
+#include "devices/multiviewer/mv_frames.h"
+#include "devices/multiviewer/mv_state_reply.h"
+#include "devices/multiviewer/umd_label_csv.h"
 
 namespace ctl {
 
@@ -78,13 +78,13 @@ std::optional<int> resolution_index(const std::string& text) {
 // 32 within 200 ms. Serial: drained input, the request, a 10 ms pause, then
 // the serial reply reader over the accumulated input for up to 5000 ms.
 bool query_state(Context& c, uint32_t& bound) {
-  CtlLink& link = c.link;
+  DeviceLink& link = c.link;
   if (!c.target.serial()) {
     bound = kLanQueryBoundMs;
     return link.query_udp(mv_cmd::kStateQuery, {}, kLanQueryBoundMs, 0,
-                          [&link](std::span<const uint8_t> datagram) {
+                          [&c](std::span<const uint8_t> datagram) {
                             if (!is_command_reply(datagram, mv_cmd::kStateQuery)) return false;
-                            DecodeStateReply(link.m_mv, datagram, /*serial=*/false);
+                            DecodeStateReply(c.mv, datagram, /*serial=*/false);
                             return true;
                           });
   }
@@ -92,14 +92,17 @@ bool query_state(Context& c, uint32_t& bound) {
   const DeviceLink::SerialExchange exchange =
       link.start_serial_exchange(link.build_device_frame(mv_cmd::kStateQuery, {}, Link::Serial));
   pause_ms(kSerialQueryPauseMs);
-  return link.poll_serial_reply(exchange, kSerialQueryBoundMs, kSerialPassMs);
+  if (!link.poll_serial_reply(exchange, kSerialQueryBoundMs, kSerialPassMs).answered_now())
+    return false;
+  DecodeStateReply(c.mv, link.m_serial_reply, /*serial=*/true);
+  return true;
 }
 
 const char* on_off(uint8_t value) { return value ? "on" : "off"; }
 const char* json_bool(uint8_t value) { return value ? "true" : "false"; }
 
 void print_state(Context& c) {
-  const MultiviewerModel& m = c.link.m_mv;
+  const MultiviewerModel& m = c.mv;
   const All16ViewPageData& d = m.m_all_16_view_page_data;
   const char* resolution =
       kResolutions[d.kelvaro_16_view_resolution_type % kResolutions.size()].caption;

@@ -5,8 +5,8 @@
 #include <ostream>
 
 #include "ctl/ctl.h"
-#include "pages/processor/processor_frames.h"
-#include "pages/processor/processor_model.h"
+#include "devices/processor/processor_frames.h"
+#include "devices/processor/processor_model.h"
 
 namespace ctl {
 

@@ -21,11 +21,7 @@ DeviceLink::DeviceLink() {
 }
 
 DeviceLink::~DeviceLink() {
-  close_command_socket();
-  if (m_udpSockfd2 != -1) {
-    ::close(m_udpSockfd2);
-    m_udpSockfd2 = -1;
-  }
+  close_switcher_link();
 }
 
 bool DeviceLink::net_start() {
@@ -51,7 +47,7 @@ std::optional<sockaddr_in> DeviceLink::selected_destination(uint16_t device_port
 
 bool DeviceLink::open_udp_socket(int& fd, uint16_t bind_port, uint16_t device_port) {
   if (fd != -1) return true;
-  const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
+  const int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   if (s < 0) return false;
   std::memset(&m_dev_addr, 0, sizeof m_dev_addr);
   const std::optional<sockaddr_in> destination = selected_destination(device_port);
@@ -59,14 +55,19 @@ bool DeviceLink::open_udp_socket(int& fd, uint16_t bind_port, uint16_t device_po
     ::close(s);
     return false;
   }
-  fd = s;
   m_dev_addr = *destination;
   sockaddr_in local{};
   local.sin_family = AF_INET;
   local.sin_port = htons(bind_port);
   local.sin_addr.s_addr = htonl(INADDR_ANY);
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) return false;
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+  if (::bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+    // A socket that failed to open is not kept half-open.
+    trace(lcLink(), "bind to local port %u failed\n", bind_port);
+    ::close(s);
+    return false;
+  }
+  ::fcntl(s, F_SETFL, ::fcntl(s, F_GETFL) | O_NONBLOCK);
+  fd = s;
   return true;
 }
 
@@ -82,9 +83,8 @@ bool DeviceLink::open_second_socket() {
 
 bool DeviceLink::open_search_socket() {
   if (m_udpSockfd != -1) return true;
-  const int s = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  const int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
   if (s < 0) return false;
-  m_udpSockfd = s;
   const LinkOptions& o = link_options();
   m_dev_addr = ipv4_address(o.search_address.c_str(), o.search_address.size(), o.device_port);
   const int on = 1;
@@ -93,8 +93,12 @@ bool DeviceLink::open_search_socket() {
   local.sin_family = AF_INET;
   local.sin_port = htons(o.bind_port);
   local.sin_addr.s_addr = htonl(INADDR_ANY);
-  if (::bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) return false;
+  if (::bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+    ::close(s);
+    return false;
+  }
   ::fcntl(s, F_SETFL, ::fcntl(s, F_GETFL) | O_NONBLOCK);
+  m_udpSockfd = s;
   return true;
 }
 
@@ -115,15 +119,50 @@ std::vector<uint8_t> DeviceLink::build_device_frame(uint8_t command,
   return build_frame(row.dev_type, row.dev_id, link, command, payload);
 }
 
-void DeviceLink::send_datagram_on(int fd, std::span<const uint8_t> bytes) {
-  if (fd == -1) return;
-  ::sendto(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL,
-           reinterpret_cast<const sockaddr*>(&m_dev_addr), sizeof m_dev_addr);
+std::string DeviceLink::send_datagram_on(int fd, std::span<const uint8_t> bytes) {
+  if (fd == -1) return "no socket open";
+  const ssize_t sent = ::sendto(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL,
+                                reinterpret_cast<const sockaddr*>(&m_dev_addr), sizeof m_dev_addr);
+  const int error = errno;
   m_link_health.one_way(LinkHealth::udp_key(m_dev_addr));
+  if (sent >= 0) return {};
+  return "send to " + dev_addr_text().toStdString() + " refused: " + errno_text(error);
 }
 
-void DeviceLink::send_datagram(std::span<const uint8_t> bytes) {
-  send_datagram_on(m_udpSockfd, bytes);
+std::string DeviceLink::send_datagram(std::span<const uint8_t> bytes) {
+  return send_datagram_on(m_udpSockfd, bytes);
+}
+
+Target DeviceLink::device_target() const {
+  const DeviceEntry& row = m_device_table[m_device_index < 0 ? 0 : m_device_index];
+  std::string address;
+  if (const DeviceEntry* selected = selected_row())
+    address.assign(selected->ip, strnlen(selected->ip, sizeof selected->ip));
+  Target t = Target::lan(address, row.dev_type, row.dev_id);
+  t.medium = m_eState == 0 ? Medium::Lan : m_eState == 1 ? Medium::Serial : Medium::None;
+  return t;
+}
+
+Target DeviceLink::switcher_target() const {
+  const LinkOptions& o = link_options();
+  return device_target().on_ports(o.switcher_device_port, o.switcher_bind_port);
+}
+
+DeviceLink::HeldSockets DeviceLink::open_switcher_link() {
+  // The command socket from the command port; the second opener then points
+  // the shared destination at the device's switcher port for the page's life.
+  HeldSockets held;
+  held.command = open_command_socket();
+  held.reports = open_second_socket();
+  return held;
+}
+
+void DeviceLink::close_switcher_link() {
+  close_command_socket();
+  if (m_udpSockfd2 != -1) {
+    ::close(m_udpSockfd2);
+    m_udpSockfd2 = -1;
+  }
 }
 
 int DeviceLink::receive(uint8_t* buffer, size_t capacity) {
@@ -241,24 +280,24 @@ DeviceLink::SerialExchange DeviceLink::start_serial_exchange(std::span<const uin
   return exchange;
 }
 
-bool DeviceLink::poll_serial_reply(const SerialExchange& exchange, uint32_t bound_ms,
-                                   uint32_t step_ms,
-                                   const std::function<void(uint32_t)>& on_pass) {
+Outcome DeviceLink::poll_serial_reply(const SerialExchange& exchange, uint32_t bound_ms,
+                                      uint32_t step_ms,
+                                      const std::function<void(uint32_t)>& on_pass) {
   const uint32_t t0 = exchange.t0;
   for (;;) {
     if (m_comm.generation() != exchange.generation || !m_comm.is_open()) {
       trace(lcLink(), "serial port closed or reopened during the exchange\n");
-      return false;
+      return Outcome::failed("serial port closed or reopened during the exchange");
     }
     poll_serial_input();
     if (parse_serial_reply(m_com_recv_buf, m_com_recv_len) > 0) {
       m_link_health.answered(LinkHealth::serial_key(m_comm.port_name()));
-      return true;
+      return Outcome::answered();
     }
     const uint32_t elapsed = ticks_since(t0);
     if (elapsed > bound_ms) {
       m_link_health.unanswered(LinkHealth::serial_key(m_comm.port_name()));
-      return false;
+      return Outcome::unanswered();
     }
     if (on_pass) on_pass(elapsed);
     m_comm.wait_input(std::min(step_ms, bound_ms - elapsed + 1));

@@ -16,6 +16,7 @@
 #include "link/control_frame.h"
 #include "link/link_health.h"
 #include "link/serial_comm.h"
+#include "link/transport.h"
 
 // One row of the device table.
 struct DeviceEntry {
@@ -69,9 +70,10 @@ class DeviceLink {
                                           Link link) const;
 
   // One datagram of exactly these bytes to m_dev_addr on m_udpSockfd.
-  void send_datagram(std::span<const uint8_t> bytes);
+  // Empty when it went out, otherwise why not.
+  std::string send_datagram(std::span<const uint8_t> bytes);
   // Same on another socket (the switcher's second socket).
-  void send_datagram_on(int fd, std::span<const uint8_t> bytes);
+  std::string send_datagram_on(int fd, std::span<const uint8_t> bytes);
   // Non-blocking receive on m_udpSockfd: clears the buffer, then stores the
   // datagram and its sender (into m_dev_addr). Returns the datagram length, or
   // zero or less when nothing was waiting.
@@ -139,8 +141,35 @@ class DeviceLink {
   // empty pass. Ends at once, unanswered, when the port has been closed or
   // reopened since the request was written (also during a pause between the
   // two halves), so a reply on another line is never taken for this one.
-  bool poll_serial_reply(const SerialExchange& exchange, uint32_t bound_ms, uint32_t step_ms,
-                         const std::function<void(uint32_t elapsed)>& on_pass = {});
+  // Answered, unanswered, or failed when the port went away.
+  Outcome poll_serial_reply(const SerialExchange& exchange, uint32_t bound_ms, uint32_t step_ms,
+                            const std::function<void(uint32_t elapsed)>& on_pass = {});
+  // The frame the serial reply reader took last (a search or state reply).
+  std::vector<uint8_t> m_serial_reply;
+
+  // ---- the transport seam ----
+  // UDP, the serial line and "no mode", for the device operations.
+  Transports transports() { return {m_udp_transport, m_serial_transport, m_no_transport}; }
+  // The switcher page's held sockets, while they are open.
+  Transport& held_transport() { return m_held_transport; }
+  // The device the pages talk to: the selected row (row 0's type and id when
+  // none is selected, as a serial address change before any search needs),
+  // over the medium m_eState names, on the command ports. A LAN target
+  // without a selected row has no address; its exchanges tell the operator
+  // "Please choose a device".
+  Target device_target() const;
+  // The same device on the switcher's ports.
+  Target switcher_target() const;
+  // The switcher page's sockets for its life: the command socket from the
+  // command port and the report socket from the switcher port, both aimed at
+  // the selected device's switcher port. Each says whether it opened; one
+  // that fails is closed again. close_switcher_link closes both.
+  struct HeldSockets {
+    bool command = false;
+    bool reports = false;
+  };
+  HeldSockets open_switcher_link();
+  void close_switcher_link();
 
   // The selected row, or nullptr when none is selected.
   const DeviceEntry* selected_row() const;
@@ -155,6 +184,10 @@ class DeviceLink {
 
  private:
   bool open_udp_socket(int& fd, uint16_t bind_port, uint16_t device_port);
+  UdpTransport m_udp_transport{*this};
+  SerialTransport m_serial_transport{*this};
+  NoTransport m_no_transport;
+  HeldUdpTransport m_held_transport{*this};
   void send_one_way(std::vector<uint8_t> bytes, uint32_t pause, const char* what);
   bool m_net_started = false;
 };

@@ -7,6 +7,8 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <deque>
 
@@ -22,10 +24,10 @@ void UdpExchange::close() {
 
 bool UdpExchange::open(const sockaddr_in& destination, uint16_t bind_port, bool broadcast) {
   if (m_fd != -1) return true;
-  const int s = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  const int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
   if (s < 0) return false;
-  ::fcntl(s, F_SETFD, FD_CLOEXEC);
   m_fd = s;
+  m_bind_error.clear();
   m_destination = destination;
   if (broadcast) {
     const int on = 1;
@@ -35,16 +37,30 @@ bool UdpExchange::open(const sockaddr_in& destination, uint16_t bind_port, bool 
   local.sin_family = AF_INET;
   local.sin_port = htons(bind_port);
   local.sin_addr.s_addr = htonl(INADDR_ANY);
-  if (::bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0)
+  if (::bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+    m_bind_error = "cannot bind local port " + std::to_string(bind_port) + ": " + errno_text(errno);
     trace(lcLink(), "bind to local port %u failed\n", bind_port);
+  }
   ::fcntl(s, F_SETFL, ::fcntl(s, F_GETFL) | O_NONBLOCK);
   return true;
 }
 
-void UdpExchange::send(std::span<const uint8_t> bytes) const {
-  if (m_fd == -1) return;
-  ::sendto(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL,
-           reinterpret_cast<const sockaddr*>(&m_destination), sizeof m_destination);
+std::string UdpExchange::send(std::span<const uint8_t> bytes) const {
+  if (m_fd == -1) return "no socket";
+  if (::sendto(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL,
+               reinterpret_cast<const sockaddr*>(&m_destination), sizeof m_destination) >= 0)
+    return {};
+  const int error = errno;
+  char text[INET_ADDRSTRLEN] = {};
+  ::inet_ntop(AF_INET, &m_destination.sin_addr, text, sizeof text);
+  return std::string("send to ") + text + " refused: " + errno_text(error);
+}
+
+std::string errno_text(int error) {
+  // Lower-case first letter: the text ends a sentence of the caller's.
+  std::string text = std::strerror(error);
+  if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+  return text;
 }
 
 int UdpExchange::receive(uint8_t* buffer, size_t capacity, sockaddr_in* from) const {

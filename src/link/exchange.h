@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string>
 
 class UdpExchange {
  public:
@@ -23,18 +24,22 @@ class UdpExchange {
   UdpExchange(const UdpExchange&) = delete;
   UdpExchange& operator=(const UdpExchange&) = delete;
 
-  // Creates the socket, binds it to the local port (any address) and makes
-  // it non-blocking. False when no socket can be created. A failed bind
-  // keeps the socket: sends still go out, from a port the system picks.
+  // Creates the socket (close-on-exec), binds it to the local port (any
+  // address) and makes it non-blocking. False when no socket can be created.
+  // A failed bind keeps the socket: sends still go out, from a port the
+  // system picks, and bind_error() says why the port was not had.
   bool open(const sockaddr_in& destination, uint16_t bind_port, bool broadcast = false);
+  // Empty when the bind succeeded; otherwise "cannot bind local port N: why".
+  const std::string& bind_error() const { return m_bind_error; }
   bool is_open() const { return m_fd != -1; }
   // Closes the socket now (the destructor does it otherwise).
   void close();
   int fd() const { return m_fd; }
   const sockaddr_in& destination() const { return m_destination; }
 
-  // One datagram of exactly these bytes to the destination.
-  void send(std::span<const uint8_t> bytes) const;
+  // One datagram of exactly these bytes to the destination. Empty when the
+  // system took it; otherwise "send to A.B.C.D refused: why".
+  std::string send(std::span<const uint8_t> bytes) const;
   // Non-blocking receive: clears the buffer, then stores the datagram and
   // its sender. Returns the datagram length, or zero or less when nothing
   // was waiting.
@@ -45,7 +50,11 @@ class UdpExchange {
  private:
   int m_fd = -1;
   sockaddr_in m_destination{};
+  std::string m_bind_error;
 };
+
+// strerror's text with a lower-case first letter ("address already in use").
+std::string errno_text(int error);
 
 // IPv4 address and port from dotted-decimal text (at most `max_len` bytes,
 // not necessarily terminated).

@@ -16,3 +16,12 @@ struct LinkOptions {
 
 // The one process-wide set of link options.
 LinkOptions& link_options();
+
+// The port and address options that the panel and kelvaro-ctl share:
+// --bind-port, --device-port, --switcher-bind-port, --switcher-device-port
+// (1 to 65535) and --search-address (IPv4).
+bool is_link_option(const std::string& option);
+// Stores the option's value in `options`. Empty when taken; otherwise the
+// one-line reason, starting with the option's name.
+std::string set_link_option(LinkOptions& options, const std::string& option,
+                            const std::string& value);

@@ -19,10 +19,10 @@
 #include <cstring>
 
 #include "link/device_link.h"
+#include "devices/device_kinds.h"
 
 namespace {
 constexpr uint8_t kCmdStateReply = 0x32;
-constexpr uint8_t kMultiviewerType = 0xA1;
 constexpr size_t kNameOffset = 18;
 constexpr uint8_t kSeparator = '-';
 constexpr size_t kSerialPollMax = 256;
@@ -71,6 +71,7 @@ int DeviceLink::parse_serial_reply(const uint8_t* buffer, uint32_t count) {
     const uint8_t* frame = buffer + start;
     switch (frame[kFrameCommandOffset]) {
       case kCmdSearch: {
+        m_serial_reply.assign(frame, frame + length);
         // Every separator yields a name, each longer than the one before;
         // the last one is kept. Both separator bytes lie inside the frame.
         int names = 0;
@@ -84,7 +85,8 @@ int DeviceLink::parse_serial_reply(const uint8_t* buffer, uint32_t count) {
         return names;
       }
       case kCmdStateReply:
-        if (m_main_com_dev_type != kMultiviewerType) return 0;
+        if (m_main_com_dev_type != device_type::kMultiviewer) return 0;
+        m_serial_reply.assign(frame, frame + length);
         store_serial_state_reply(std::span<const uint8_t>(frame, length));
         return 1;
       default:

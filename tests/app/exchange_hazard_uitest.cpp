@@ -21,7 +21,7 @@
 #include "link/tick.h"
 #include "pages/multiviewer/mv_commands.h"
 #include "pages/multiviewer/mv_page.h"
-#include "pages/processor/processor_frames.h"
+#include "devices/processor/processor_frames.h"
 #include "pages/processor/rk5502_page.h"
 #include "support/devsim_fixture.h"
 #include "support/pty_pair.h"

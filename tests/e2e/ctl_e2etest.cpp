@@ -12,9 +12,9 @@
 #include <QTemporaryDir>
 
 #include "link/control_frame.h"
-#include "pages/matrix/matrix_commands.h"
-#include "pages/multiviewer/mv_frames.h"
-#include "pages/processor/processor_frames.h"
+#include "devices/matrix/matrix_commands.h"
+#include "devices/multiviewer/mv_frames.h"
+#include "devices/processor/processor_frames.h"
 #include "pages/switcher/switcher_send.h"
 #include "pages/switcher/switcher_sub_page_parts.h"
 #include "support/devsim_fixture.h"

@@ -6,7 +6,7 @@
 // the same datagram gives the same answer twice.
 #include "target_support.h"
 #include "link/control_frame.h"
-#include "pages/matrix/matrix_commands.h"
+#include "devices/matrix/matrix_commands.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const fuzz::ExactCopy input(data, size);

@@ -16,7 +16,7 @@
 
 #include "target_support.h"
 #include "link/control_frame.h"
-#include "pages/multiviewer/mv_state_reply.h"
+#include "devices/multiviewer/mv_state_reply.h"
 
 namespace {
 void check_serial_layout(const MultiviewerModel& model, std::span<const uint8_t> reply) {

@@ -11,8 +11,8 @@
 //     k + 1 when used and all zero otherwise.
 #include "target_support.h"
 #include "link/control_frame.h"
-#include "pages/processor/processor_frames.h"
-#include "pages/processor/processor_model.h"
+#include "devices/processor/processor_frames.h"
+#include "devices/processor/processor_model.h"
 
 namespace {
 bool same_reply(const Rk5502StateReply& a, const Rk5502StateReply& b) {

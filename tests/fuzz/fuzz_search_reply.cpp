@@ -9,7 +9,7 @@
 //     so each name is a prefix of the next and no name reaches the last
 //     three bytes;
 //   - the same datagram gives the same names twice.
-#include "app/search_reply.h"
+#include "link/search_reply.h"
 #include "target_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -27,7 +27,7 @@
 
 #include "target_support.h"
 #include "link/device_link.h"
-#include "pages/multiviewer/mv_state_reply.h"
+#include "devices/multiviewer/mv_state_reply.h"
 
 namespace {
 using Bytes = std::vector<uint8_t>;
@@ -36,7 +36,7 @@ constexpr uint8_t kStateReplyCommand = 0x32;
 constexpr size_t kSerialPassMax = 256;
 
 // What one reader run found, in a form two runs can be compared by.
-struct Outcome {
+struct ReaderResult {
   int found = 0;
   uint8_t learned_type = 0;
   uint8_t row_type = 0;
@@ -46,7 +46,7 @@ struct Outcome {
   std::vector<MultiviewerModel> models;
 };
 
-bool same_outcome(const Outcome& a, const Outcome& b) {
+bool same_result(const ReaderResult& a, const ReaderResult& b) {
   if (a.found != b.found || a.learned_type != b.learned_type || a.row_type != b.row_type ||
       a.row_id != b.row_id || a.name != b.name || a.state_frames != b.state_frames ||
       a.models.size() != b.models.size())
@@ -64,11 +64,11 @@ class CheckedLink : public DeviceLink {
   std::vector<Bytes> m_state_frames;
   std::vector<MultiviewerModel> m_models;
 
-  Outcome run(std::span<const uint8_t> bytes) {
+  ReaderResult run(std::span<const uint8_t> bytes) {
     m_scanned = bytes;
     m_state_frames.clear();
     m_models.clear();
-    Outcome out;
+    ReaderResult out;
     out.found = parse_serial_reply(bytes.data(), static_cast<uint32_t>(bytes.size()));
     out.learned_type = m_main_com_dev_type;
     out.row_type = m_device_table[0].dev_type;
@@ -113,7 +113,7 @@ class CheckedLink : public DeviceLink {
     return false;
   }
 
-  void check(const Outcome& out) const {
+  void check(const ReaderResult& out) const {
     FUZZ_REQUIRE(out.found >= 0 && static_cast<size_t>(out.found) <= m_scanned.size());
     FUZZ_REQUIRE(out.state_frames.size() <= 1);
     if (!out.state_frames.empty()) FUZZ_REQUIRE(out.found == 1);
@@ -141,9 +141,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const fuzz::ExactCopy input(data, count);
 
   CheckedLink first;
-  const Outcome whole = first.run(input.bytes());
+  const ReaderResult whole = first.run(input.bytes());
   CheckedLink second;
-  FUZZ_REQUIRE(same_outcome(whole, second.run(input.bytes())));
+  FUZZ_REQUIRE(same_result(whole, second.run(input.bytes())));
 
   CheckedLink link;
   ExpectedBuffer expected;
@@ -160,7 +160,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   };
   size_t at = 0;
   unsigned pass = 0;
-  Outcome last;
+  ReaderResult last;
   while (at < count) {
     const size_t step = 1 + (input.block[pass++ % count] % kSerialPassMax);
     const size_t n = std::min(step, count - at);

@@ -10,7 +10,7 @@
 //     sent, and a move from there yields a progress value 1..128;
 //   - the same datagram gives the same report twice.
 #include "target_support.h"
-#include "pages/switcher/switcher_report.h"
+#include "devices/switcher/switcher_report.h"
 
 namespace {
 struct Expected {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "pages/multiviewer/mv_frames.h"
+#include "devices/multiviewer/mv_frames.h"
 
 namespace fuzz {
 

@@ -10,7 +10,7 @@
 #include <memory>
 #include <span>
 
-#include "pages/multiviewer/mv_model.h"
+#include "devices/multiviewer/mv_model.h"
 
 #define FUZZ_REQUIRE(cond)                                                                 \
   do {                                                                                     \

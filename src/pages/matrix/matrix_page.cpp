@@ -6,7 +6,7 @@
 #include "controls/shade_button.h"
 #include "controls/skin_button.h"
 #include "link/exchange.h"
-#include "pages/matrix/matrix_commands.h"
+#include "devices/matrix/matrix_commands.h"
 #include "pages/matrix/matrix_function_page.h"
 #include "pages/matrix/matrix_setting_page.h"
 

@@ -10,8 +10,8 @@
 #include "link/tick.h"
 #include "link/trace.h"
 #include "link/wait.h"
-#include "pages/multiviewer/mv_frames.h"
-#include "pages/multiviewer/mv_state_reply.h"
+#include "devices/multiviewer/mv_frames.h"
+#include "devices/multiviewer/mv_state_reply.h"
 
 namespace {
 constexpr uint32_t kLanQueryBoundMs = 200;
@@ -75,7 +75,7 @@ void QueryDeviceStateSerial() {
     pause_ms(kSerialQueryPauseMs);
     // The reader decodes a state reply of a multiviewer into the model
     // itself (the main window's store_serial_state_reply).
-    if (!main->poll_serial_reply(exchange, kSerialQueryBoundMs, kSerialPassWaitMs))
+    if (!main->poll_serial_reply(exchange, kSerialQueryBoundMs, kSerialPassWaitMs).answered_now())
       trace(lcMultiviewer(), "time over \n");
     main->m_16_view_state_read = 1;
   });

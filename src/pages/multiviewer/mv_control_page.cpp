@@ -6,7 +6,7 @@
 #include "app/main_window.h"
 #include "controls/shade_button.h"
 #include "pages/multiviewer/mv_commands.h"
-#include "pages/multiviewer/mv_frames.h"
+#include "devices/multiviewer/mv_frames.h"
 #include "pages/multiviewer/mv_preview.h"
 
 namespace {

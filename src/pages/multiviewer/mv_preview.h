@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "pages/multiviewer/mv_model.h"
+#include "devices/multiviewer/mv_model.h"
 
 void RecalcWindowRects(MultiviewerModel& model);
 void RecalcAudioBars(MultiviewerModel& model);

@@ -6,7 +6,7 @@
 #include "app/ip_address_edit.h"
 #include "app/main_window.h"
 #include "pages/multiviewer/mv_commands.h"
-#include "pages/multiviewer/mv_frames.h"
+#include "devices/multiviewer/mv_frames.h"
 #include "pages/multiviewer/mv_preview.h"
 #include "pages/multiviewer/mv_subpage_util.h"
 

@@ -12,7 +12,7 @@
 #include <span>
 
 #include "pages/preview_rect.h"
-#include "pages/processor/processor_model.h"
+#include "devices/processor/processor_model.h"
 
 inline const QColor kLayoutPreviewBack(152, 152, 152);
 inline const QColor kLayoutPreviewInner(55, 55, 55);

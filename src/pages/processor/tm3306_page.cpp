@@ -7,7 +7,7 @@
 #include "link/trace.h"
 #include "pages/processor/layout_keys.h"
 #include "pages/processor/layout_preview.h"
-#include "pages/processor/processor_frames.h"
+#include "devices/processor/processor_frames.h"
 
 namespace {
 DialogTemplate tm3306_template() {

@@ -20,7 +20,7 @@
 #include "pages/switcher/switcher_hotkeys.h"
 #include "pages/switcher/switcher_send.h"
 #include "pages/switcher/switcher_sub_pages.h"
-#include "pages/switcher/switcher_tbar.h"
+#include "devices/switcher/switcher_tbar.h"
 #include "pages/switcher/switcher_workers.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/page_frame.h"
-#include "pages/switcher/switcher_report.h"
+#include "devices/switcher/switcher_report.h"
 
 class CSkinButton;
 class CSkinSlider;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "pages/switcher/switcher_commands.h"
+#include "devices/switcher/switcher_commands.h"
 
 // Builds the frame for the selected device (link byte 01), sends it as one
 // datagram on m_udpSockfd to m_dev_addr and sleeps 10 ms. The sleep runs no

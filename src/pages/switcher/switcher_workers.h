@@ -21,8 +21,8 @@
 #include <mutex>
 #include <thread>
 
-#include "pages/switcher/switcher_report.h"
-#include "pages/switcher/switcher_tbar.h"
+#include "devices/switcher/switcher_report.h"
+#include "devices/switcher/switcher_tbar.h"
 
 class CSkinSlider;
 

@@ -13,7 +13,7 @@
 #include "link/link_options.h"
 #include "mv_page_fixture.h"
 #include "pages/multiviewer/mv_commands.h"
-#include "pages/multiviewer/mv_frames.h"
+#include "devices/multiviewer/mv_frames.h"
 #include "support/pty_pair.h"
 
 namespace {

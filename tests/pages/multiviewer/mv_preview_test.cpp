@@ -8,7 +8,7 @@
 #include <QPainter>
 #include <vector>
 
-#include "pages/multiviewer/mv_model.h"
+#include "devices/multiviewer/mv_model.h"
 
 namespace {
 using Rects = std::vector<NumberedRect>;

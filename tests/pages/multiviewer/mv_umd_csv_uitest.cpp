@@ -7,9 +7,9 @@
 
 #include "controls/skin_button.h"
 #include "mv_subpage_fixture.h"
-#include "pages/multiviewer/mv_frames.h"
+#include "devices/multiviewer/mv_frames.h"
 #include "pages/multiviewer/mv_umd_page.h"
-#include "pages/multiviewer/umd_label_csv.h"
+#include "devices/multiviewer/umd_label_csv.h"
 
 namespace {
 using mv_test::Bytes;

@@ -1,4 +1,4 @@
-#include "pages/multiviewer/mv_model.h"
+#include "devices/multiviewer/mv_model.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "pages/processor/processor_frames.h"
+#include "devices/processor/processor_frames.h"
 
 #include "link/control_frame.h"
 

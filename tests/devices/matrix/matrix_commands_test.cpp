@@ -1,4 +1,4 @@
-#include "pages/matrix/matrix_commands.h"
+#include "devices/matrix/matrix_commands.h"
 
 #include <gtest/gtest.h>
 

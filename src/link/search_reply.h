@@ -7,8 +7,10 @@
 #include <span>
 #include <vector>
 
+#include "devices/device_kinds.h"
+
 // Device type of the multiviewer: the only type whose search reply is read.
-constexpr uint8_t kSearchReplyMultiviewerType = 0xA1;
+constexpr uint8_t kSearchReplyMultiviewerType = device_type::kMultiviewer;
 // Offset of the first name byte.
 constexpr size_t kSearchReplyNameOffset = 18;
 // A reply of this many bytes or fewer carries no name.

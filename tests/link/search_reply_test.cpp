@@ -1,5 +1,5 @@
 // The LAN search reply's name rule, byte for byte.
-#include "app/search_reply.h"
+#include "link/search_reply.h"
 
 #include <gtest/gtest.h>
 

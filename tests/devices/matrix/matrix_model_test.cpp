@@ -1,4 +1,4 @@
-#include "pages/matrix/matrix_model.h"
+#include "devices/matrix/matrix_model.h"
 
 #include <gtest/gtest.h>
 

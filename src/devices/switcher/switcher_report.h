@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <span>
 
-#include "pages/switcher/switcher_tbar.h"
+#include "devices/switcher/switcher_tbar.h"
 
 enum class SwitcherReportKind : uint8_t {
   Ignored,

@@ -1,4 +1,4 @@
-#include "pages/processor/processor_model.h"
+#include "devices/processor/processor_model.h"
 
 #include <gtest/gtest.h>
 

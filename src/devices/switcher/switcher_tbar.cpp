@@ -1,4 +1,4 @@
-#include "pages/switcher/switcher_tbar.h"
+#include "devices/switcher/switcher_tbar.h"
 
 #include <algorithm>
 

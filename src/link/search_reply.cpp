@@ -1,4 +1,4 @@
-#include "app/search_reply.h"
+#include "link/search_reply.h"
 
 #include "link/control_frame.h"
 

@@ -1,7 +1,7 @@
 // The processors' wire and preview without sockets or pages: the rk5502 state
 // reply reader, the layout keys and their faces, the layout frame on both
 // links, and the preview canvas painted for every layout code.
-#include "pages/processor/processor_frames.h"
+#include "devices/processor/processor_frames.h"
 
 #include <gtest/gtest.h>
 

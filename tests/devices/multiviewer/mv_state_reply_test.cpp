@@ -1,4 +1,4 @@
-#include "pages/multiviewer/mv_state_reply.h"
+#include "devices/multiviewer/mv_state_reply.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "pages/switcher/switcher_report.h"
+#include "devices/switcher/switcher_report.h"
 
-#include "pages/switcher/switcher_commands.h"
+#include "devices/switcher/switcher_commands.h"
 
 namespace {
 constexpr size_t kCommandOffset = 16;

@@ -1,4 +1,4 @@
-#include "pages/multiviewer/mv_model.h"
+#include "devices/multiviewer/mv_model.h"
 
 MultiviewerModel::MultiviewerModel() {
   // Each label is one blank until the device or the operator names the window.

@@ -1,9 +1,9 @@
-#include "pages/multiviewer/mv_state_reply.h"
+#include "devices/multiviewer/mv_state_reply.h"
 
 #include <array>
 
 #include "link/control_frame.h"
-#include "pages/multiviewer/mv_frames.h"
+#include "devices/multiviewer/mv_frames.h"
 
 // State reply, by offset from the frame start (envelope of the control frame):
 //   16        0x32

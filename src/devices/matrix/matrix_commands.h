@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "pages/matrix/matrix_model.h"
+#include "devices/matrix/matrix_model.h"
 
 namespace matrix_cmd {
 constexpr uint8_t kLockQuery = 0x50;   // 20-byte frame, no payload; reply byte 18 = lock

@@ -1,6 +1,6 @@
-#include "pages/multiviewer/mv_frames.h"
+#include "devices/multiviewer/mv_frames.h"
 
-#include "pages/multiviewer/mv_model.h"
+#include "devices/multiviewer/mv_model.h"
 
 std::vector<uint8_t> utf16le_bytes(const QString& text) {
   std::vector<uint8_t> bytes;

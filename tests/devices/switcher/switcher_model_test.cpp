@@ -1,4 +1,4 @@
-#include "pages/switcher/switcher_model.h"
+#include "devices/switcher/switcher_model.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "pages/multiviewer/umd_label_csv.h"
+#include "devices/multiviewer/umd_label_csv.h"
 
 #include <QFileDialog>
 #include <QStringDecoder>

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "pages/multiviewer/mv_model.h"
+#include "devices/multiviewer/mv_model.h"
 
 // Offsets of the reply frame. The label records start at 24; P, the offset
 // after them, is 552 when all sixteen are full 33-byte records.

@@ -1,4 +1,4 @@
-#include "pages/multiviewer/mv_frames.h"
+#include "devices/multiviewer/mv_frames.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,231 @@
+#include "link/transport.h"
+
+#include <arpa/inet.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "link/device_link.h"
+#include "link/exchange.h"
+#include "link/link_options.h"
+#include "link/link_ui.h"
+#include "link/tick.h"
+#include "link/trace.h"
+#include "link/wait.h"
+
+namespace {
+// Reported when a LAN exchange has no device to go to.
+const char* const kNoDeviceReason = "no device chosen";
+
+Outcome no_device() {
+  report_link_error(QStringLiteral("Please choose a device"));
+  return Outcome::failed(kNoDeviceReason);
+}
+
+// Runs `exchange` now, or queues it behind the running wait. The outcome of
+// a queued exchange is told to `done` when it has run; one that runs now is
+// returned (and told to `done` too).
+Outcome run_or_queue(const char* what, Done done,
+                     std::function<Outcome()> exchange) {
+  auto result = std::make_shared<Outcome>(Outcome::queued());
+  const bool ran = run_exchange(what, [result, done = std::move(done),
+                                       exchange = std::move(exchange)] {
+    *result = exchange();
+    if (done) done(*result);
+  });
+  return ran ? *result : Outcome::queued();
+}
+}  // namespace
+
+sockaddr_in Target::lan_address() const {
+  return ipv4_address(address.c_str(), address.size(), device_port);
+}
+
+Target Target::over(Medium m) const {
+  Target t = *this;
+  t.medium = m;
+  return t;
+}
+
+Target Target::on_ports(uint16_t device, uint16_t bind) const {
+  Target t = *this;
+  t.device_port = device;
+  t.bind_port = bind;
+  return t;
+}
+
+Target Target::lan(const std::string& address, uint8_t type, uint8_t id) {
+  const LinkOptions& o = link_options();
+  return {Medium::Lan, address, o.device_port, o.bind_port, type, id};
+}
+
+Target Target::serial(uint8_t type, uint8_t id, const std::string& address) {
+  Target t = lan(address, type, id);
+  t.medium = Medium::Serial;
+  return t;
+}
+
+// ---- UDP ----
+
+Outcome UdpTransport::send(const Target& target, std::span<const uint8_t> bytes,
+                           uint32_t pause_ms_after) {
+  DeviceLink& link = m_link;
+  std::vector<uint8_t> copy(bytes.begin(), bytes.end());
+  if (link.m_udpSockfd != -1) {
+    // A page holds the command socket: it keeps its destination.
+    return run_or_queue("udp command", {}, [&link, copy = std::move(copy), pause_ms_after] {
+      const std::string error = link.send_datagram(copy);
+      pause_ms(pause_ms_after);
+      return error.empty() ? Outcome::sent() : Outcome::failed(error);
+    });
+  }
+  if (!target.has_address()) return no_device();
+  return run_or_queue(
+      "udp command", {},
+      [&link, destination = target.lan_address(), bind = target.bind_port,
+       copy = std::move(copy), pause_ms_after] {
+        UdpExchange exchange;
+        if (!exchange.open(destination, bind))
+          return Outcome::failed("cannot open a UDP socket: " + errno_text(errno));
+        const std::string refused = exchange.send(copy);
+        link.m_link_health.one_way(LinkHealth::udp_key(destination));
+        pause_ms(pause_ms_after);
+        if (!refused.empty()) return Outcome::failed(refused);
+        // The datagram went out, but from a port the system picked.
+        if (!exchange.bind_error().empty()) return Outcome::failed(exchange.bind_error());
+        return Outcome::sent();
+      });
+}
+
+Outcome UdpTransport::query(const Target& target, std::span<const uint8_t> request,
+                            const QueryRule& rule, Accept accept, Done done) {
+  if (!target.has_address()) {
+    const Outcome outcome = no_device();
+    if (done) done(outcome);
+    return outcome;
+  }
+  DeviceLink& link = m_link;
+  return run_or_queue(
+      "udp query", std::move(done),
+      [&link, destination = target.lan_address(), bind = target.bind_port, rule,
+       accept = std::move(accept), frame = std::vector<uint8_t>(request.begin(), request.end())] {
+        const uint32_t t0 = tick_ms();
+        BusyScope busy(rule.bound_ms > kBusyWaitThresholdMs);
+        UdpExchange exchange;
+        if (!exchange.open(destination, bind))
+          return Outcome::failed("cannot open a UDP socket: " + errno_text(errno));
+        const QString key = LinkHealth::udp_key(destination);
+        const std::string refused = exchange.send(frame);
+        if (!refused.empty()) {
+          // Nothing went out, so nothing can answer.
+          link.m_link_health.unanswered(key);
+          return Outcome::failed(refused);
+        }
+        // Without its own port the reply may never reach this socket: an
+        // unanswered query then says why.
+        const auto unanswered = [&] {
+          link.m_link_health.unanswered(key);
+          return exchange.bind_error().empty() ? Outcome::unanswered()
+                                               : Outcome::failed(exchange.bind_error());
+        };
+        if (rule.pause_after_send_ms) pause_ms(rule.pause_after_send_ms);
+        if (ticks_since(t0) > rule.bound_ms) return unanswered();
+        uint8_t buffer[kPageReplyBufferSize];
+        for (;;) {
+          sockaddr_in from{};
+          const int n = exchange.receive(buffer, sizeof buffer, &from);
+          if (n > 0 && accept(from, std::span<const uint8_t>(buffer, static_cast<size_t>(n)))) {
+            link.m_last_reply_addr = from;
+            link.m_link_health.answered(key);
+            return Outcome::answered();
+          }
+          const uint32_t elapsed = ticks_since(t0);
+          if (elapsed > rule.bound_ms) return unanswered();
+          // Sleep until a datagram arrives or the bound is reached; one
+          // millisecond past the bound so a reply at exactly the bound is
+          // still seen.
+          if (n <= 0) exchange.wait(rule.bound_ms - elapsed + 1);
+        }
+      });
+}
+
+// ---- serial line ----
+
+namespace {
+const char* const kPortClosed = "serial port not open";
+}
+
+Outcome SerialTransport::send(const Target&, std::span<const uint8_t> bytes,
+                              uint32_t pause_ms_after) {
+  DeviceLink& link = m_link;
+  if (!link.m_comm.is_open()) return Outcome::failed(kPortClosed);
+  return run_or_queue("serial write", {},
+                      [&link, copy = std::vector<uint8_t>(bytes.begin(), bytes.end()),
+                       pause_ms_after] {
+                        if (!link.m_comm.is_open()) return Outcome::failed(kPortClosed);
+                        const uint64_t before = link.m_comm.total_written();
+                        link.m_comm.write_port(copy.data(), copy.size());
+                        link.m_link_health.one_way(LinkHealth::serial_key(link.m_comm.port_name()));
+                        if (pause_ms_after) pause_ms(pause_ms_after);
+                        // The port counts what it wrote or queued; nothing
+                        // counted means the line refused the write.
+                        if (link.m_comm.total_written() == before && !copy.empty())
+                          return Outcome::failed("serial line hung up");
+                        return Outcome::sent();
+                      });
+}
+
+Outcome SerialTransport::query(const Target&, std::span<const uint8_t> request,
+                               const QueryRule& rule, Accept accept, Done done) {
+  DeviceLink& link = m_link;
+  if (!link.m_comm.is_open()) {
+    const Outcome outcome = Outcome::failed(kPortClosed);
+    if (done) done(outcome);
+    return outcome;
+  }
+  return run_or_queue(
+      "serial query", std::move(done),
+      [&link, rule, accept = std::move(accept),
+       frame = std::vector<uint8_t>(request.begin(), request.end())] {
+        if (!link.m_comm.is_open()) return Outcome::failed(kPortClosed);
+        BusyScope busy(rule.bound_ms > kBusyWaitThresholdMs);
+        const DeviceLink::SerialExchange exchange = link.start_serial_exchange(frame);
+        if (rule.pause_after_send_ms) pause_ms(rule.pause_after_send_ms);
+        const Outcome outcome = link.poll_serial_reply(exchange, rule.bound_ms, rule.serial_step_ms);
+        if (outcome.answered_now() && accept) accept(sockaddr_in{}, link.m_serial_reply);
+        return outcome;
+      });
+}
+
+// ---- no mode ----
+
+Outcome NoTransport::send(const Target&, std::span<const uint8_t>, uint32_t) {
+  return Outcome::failed("no connection mode");
+}
+
+Outcome NoTransport::query(const Target&, std::span<const uint8_t>, const QueryRule&, Accept,
+                           Done done) {
+  const Outcome outcome = Outcome::failed("no connection mode");
+  if (done) done(outcome);
+  return outcome;
+}
+
+// ---- held sockets ----
+
+Outcome HeldUdpTransport::send(const Target&, std::span<const uint8_t> bytes,
+                               uint32_t pause_ms_after) {
+  const std::string error = m_link.send_datagram(bytes);
+  // A plain sleep: this runs on the T-bar worker too, and on the user-
+  // interface thread no event may run in the middle of a handler.
+  std::this_thread::sleep_for(std::chrono::milliseconds(pause_ms_after));
+  return error.empty() ? Outcome::sent() : Outcome::failed(error);
+}
+
+Outcome HeldUdpTransport::query(const Target&, std::span<const uint8_t>, const QueryRule&, Accept,
+                                Done done) {
+  const Outcome outcome = Outcome::failed("the held link takes no query");
+  if (done) done(outcome);
+  return outcome;
+}
