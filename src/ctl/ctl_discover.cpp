@@ -3,21 +3,15 @@
 #include <cstring>
 #include <ostream>
 
-#include "app/manual_devices.h"
-#include "link/search_reply.h"
 #include "ctl/ctl.h"
-#include "link/exchange.h"
-#include "link/link_options.h"
-#include "link/tick.h"
+#include "devices/device_kinds.h"
+#include "link/search.h"
 
 namespace ctl {
 
 namespace {
-constexpr uint32_t kSearchMs = 2000;
-constexpr uint32_t kMalformedPauseMs = 50;
+// The longest sleep between two passes over the serial input.
 constexpr uint32_t kSerialPassMs = 100;
-constexpr size_t kTypeOffset = 4;
-constexpr size_t kIdOffset = 5;
 
 struct Found {
   QString name;
@@ -26,53 +20,28 @@ struct Found {
   uint8_t id = 0;
 };
 
-// LAN: the request to the search address, every reply taken for the full two
-// seconds (repeats included), a 50 ms rest after a malformed or multiviewer
-// reply that ends early when the next datagram is queued.
-bool search_lan(Context& c, std::vector<Found>& found) {
-  const LinkOptions& o = link_options();
-  UdpExchange search;
-  if (!search.open(ipv4_address(o.search_address.c_str(), o.search_address.size(), o.device_port),
-                   o.bind_port, /*broadcast=*/true)) {
-    c.err << "kelvaro-ctl: cannot create a socket for the search\n";
-    return false;
-  }
-  const uint32_t t0 = tick_ms();
-  search.send(build_search_request(Link::Udp));
-  uint8_t buf[kSearchReplyBufferSize];
-  for (;;) {
-    const uint32_t elapsed = ticks_since(t0);
-    if (elapsed > kSearchMs) break;
-    sockaddr_in from{};
-    const int n = search.receive(buf, sizeof buf, &from);
-    if (n <= 0) {
-      search.wait(kSearchMs - elapsed + 1);
-      continue;
-    }
-    const std::span<const uint8_t> reply(buf, static_cast<size_t>(n));
-    const bool typed = is_full_reply(reply) && reply.size() > kTypeOffset;
-    const bool rest = !typed || reply[kTypeOffset] == kSearchReplyMultiviewerType;
-    for (const QString& name : parse_search_names(reply)) {
+// LAN: every device the search names, repeats included, within the table's
+// rows.
+Outcome search_lan(std::vector<Found>& found) {
+  SearchCallbacks callbacks;
+  callbacks.on_reply = [&found](const sockaddr_in& from, std::span<const uint8_t> reply,
+                                const std::vector<QString>& names) {
+    for (const QString& name : names) {
       if (found.size() >= static_cast<size_t>(kDeviceTableRows)) break;
-      found.push_back({name, DeviceLink::address_text(from).toStdString(), reply[kTypeOffset],
-                       reply[kIdOffset]});
+      found.push_back({name, DeviceLink::address_text(from).toStdString(),
+                       reply[kSearchReplyTypeOffset], reply[kSearchReplyIdOffset]});
     }
-    if (rest) search.wait(kMalformedPauseMs);
-  }
-  return true;
+  };
+  return ::search_lan(callbacks, 0);
 }
 
-// Serial: the request with link byte 00 after the input is drained; the
-// serial reply reader takes the first search reply within two seconds.
-bool search_serial(Context& c, std::vector<Found>& found) {
-  if (!c.connect(0)) return false;
-  DeviceLink& link = c.link;
-  const DeviceLink::SerialExchange exchange =
-      link.start_serial_exchange(build_search_request(Link::Serial));
-  if (link.poll_serial_reply(exchange, kSearchMs, kSerialPassMs).answered_now())
-    found.push_back({link.m_com_dev_name, c.target.serial_port, link.m_main_com_dev_type,
-                     link.m_device_table[0].dev_id});
-  return true;
+// Serial: the first search reply the reader finds.
+Outcome search_serial(Context& c, std::vector<Found>& found) {
+  const Outcome outcome = ::search_serial(c.link, {}, kSerialPassMs);
+  if (outcome.answered_now())
+    found.push_back({c.link.m_com_dev_name, c.target.serial_port, c.link.m_main_com_dev_type,
+                     c.link.m_device_table[0].dev_id});
+  return outcome;
 }
 }  // namespace
 
@@ -89,8 +58,8 @@ Parsed parse_discover(const Args& args) {
     return Parsed::fail("--device: discover searches; it takes no device (see --search-address)");
   return Parsed::run([](Context& c) {
     std::vector<Found> found;
-    const bool searched = c.target.serial() ? search_serial(c, found) : search_lan(c, found);
-    if (!searched) return c.target.serial() ? kExitUsage : kExitNoReply;
+    if (c.target.serial() && !c.connect(0)) return kExitUsage;
+    const Outcome outcome = c.target.serial() ? search_serial(c, found) : search_lan(found);
     if (c.json) {
       c.out << "{\"devices\": [";
       for (size_t i = 0; i < found.size(); ++i) {
@@ -110,8 +79,7 @@ Parsed parse_discover(const Args& args) {
               << '\n';
       }
     }
-    if (found.empty()) return c.no_reply("the search", kSearchMs);
-    return kExitOk;
+    return c.exit_for(outcome, "the search", kSearchMs);
   });
 }
 
