@@ -61,10 +61,7 @@ void CKELVARO_16_VIEWDlg::run_lan_search() {
   close_command_socket();
   m_device_index = -1;
   close_shown_page();
-  if (m_device_list->count() > 0) {
-    m_device_list->clear();
-    std::memset(m_device_table, 0, sizeof m_device_table);
-  }
+  if (m_device_table.count() > 0) m_device_table.clear();
   m_device_count = 0;
   const QPointer<CKELVARO_16_VIEWDlg> self(this);
   int rows = 0;
@@ -81,15 +78,9 @@ void CKELVARO_16_VIEWDlg::run_lan_search() {
     const QString ip = address_text(from);
     const int rows_before = rows;
     for (const QString& name : names) {
-      if (rows >= kDeviceTableRows) break;
-      DeviceEntry& row = m_device_table[rows];
-      std::memset(row.ip, 0, sizeof row.ip);
-      const QByteArray ip_bytes = ip.toLatin1();
-      std::memcpy(row.ip, ip_bytes.constData(),
-                  std::min<size_t>(static_cast<size_t>(ip_bytes.size()), sizeof row.ip - 1));
-      row.dev_type = reply[kSearchReplyTypeOffset];
-      row.dev_id = reply[kSearchReplyIdOffset];
-      m_device_list->insertItem(rows, name + QStringLiteral("_") + ip);
+      if (!m_device_table.append(name + QStringLiteral("_") + ip, ip.toStdString(),
+                                 reply[kSearchReplyTypeOffset], reply[kSearchReplyIdOffset]))
+        break;
       ++rows;
       ++m_device_count;
     }
@@ -106,7 +97,7 @@ void CKELVARO_16_VIEWDlg::run_lan_search() {
   if (rows > 0) {
     m_device_index = 0;
   } else {
-    m_device_list->insertItem(0, QStringLiteral("No Device Found"));
+    m_device_table.append(QStringLiteral("No Device Found"));
   }
   // Rows named by the operator follow the devices found (or the
   // "No Device Found" item), list item k still being table row k.
@@ -118,7 +109,7 @@ void CKELVARO_16_VIEWDlg::run_lan_search() {
 
 void CKELVARO_16_VIEWDlg::run_serial_search() {
   close_shown_page();
-  if (m_device_list->count() > 0) m_device_list->clear();
+  m_device_table.clear_list();
   if (!m_comm.is_open()) {
     show_error(QStringLiteral("Please open the serial port first!"));
     return;
@@ -129,7 +120,7 @@ void CKELVARO_16_VIEWDlg::run_serial_search() {
   callbacks.on_progress = [this](uint32_t elapsed) { show_search_progress(elapsed); };
   const bool found = search_serial(*this, callbacks, kProgressStepMs).answered_now();
   if (!self) return;
-  m_device_list->insertItem(0, found ? m_com_dev_name : QStringLiteral("No Device Found"));
+  m_device_table.append(found ? m_com_dev_name : QStringLiteral("No Device Found"));
   m_device_list->setCurrentIndex(0);
   m_device_index = 0;
   end_search_ui();

@@ -42,6 +42,10 @@ CKELVARO_16_VIEWDlg::~CKELVARO_16_VIEWDlg() {
   close_shown_page();
   // The port closes after this window is gone; the light hears nothing more.
   m_link_health.disconnect();
+  // The device list is a view of the table, which goes before the window's
+  // children do.
+  delete m_device_list;
+  m_device_list = nullptr;
 }
 
 CSkinButton* CKELVARO_16_VIEWDlg::make_skin_button(int id, const QString& caption,
@@ -83,6 +87,8 @@ void CKELVARO_16_VIEWDlg::init_dialog() {
   connect(main_button(IDC_SET_BUTTON), &QAbstractButton::clicked, this, [this] { on_settings(); });
 
   m_device_list = new QComboBox(this);
+  // The list is a view of the device table.
+  m_device_list->setModel(&m_device_table);
   m_device_list->setObjectName(control_object_name(IDC_DEVICE_LIST));
   // A drop-down list's template height includes its open list; the closed
   // field takes the font's height inside it.
@@ -143,7 +149,7 @@ void CKELVARO_16_VIEWDlg::select_device() {
 }
 
 void CKELVARO_16_VIEWDlg::open_selected_page() {
-  if (m_device_index < 0 || m_device_list->count() == 0) return;
+  if (m_device_index < 0 || m_device_table.count() == 0) return;
   m_matrix_btn_lock = 0;
   reset_16_view_page_data();
   close_command_socket();
@@ -160,8 +166,7 @@ void CKELVARO_16_VIEWDlg::open_selected_page() {
   PageFrame* page = create_device_page(kind, this);
   if (m_eState == 1 && kind == PageKind::Tm3306 && type != device_type::kTm3306) {
     // Unknown serial devices are driven as a tm3306 at id 1.
-    m_device_table[0].dev_id = 0x01;
-    m_device_table[0].dev_type = device_type::kTm3306;
+    m_device_table.set_device(0, m_device_table.address(0), device_type::kTm3306, 0x01);
   }
   // A page whose construction waited on its device may have been closed
   // meanwhile; it frees itself and is not shown.

@@ -91,17 +91,13 @@ QString ManualDevices::refusal(const ManualDevice& device) const {
 
 bool ManualDevices::list_row(int position, const ManualDevice& device) {
   QComboBox* list = m_dlg.device_list();
-  if (position >= kDeviceTableRows || position != list->count()) {
+  DeviceTable& table = m_dlg.m_device_table;
+  const bool was_empty = table.count() == 0;
+  if (position != table.count() ||
+      !table.append(manual_device_item_text(device), device.address, device.type, device.id)) {
     trace(lcDiscovery(), "no free row for %s\n", qUtf8Printable(manual_device_item_text(device)));
     return false;
   }
-  DeviceEntry& row = m_dlg.m_device_table[position];
-  std::memset(row.ip, 0, sizeof row.ip);
-  std::memcpy(row.ip, device.address.data(), std::min(device.address.size(), sizeof row.ip - 1));
-  row.dev_type = device.type;
-  row.dev_id = device.id;
-  const bool was_empty = list->count() == 0;
-  list->insertItem(position, manual_device_item_text(device));
   // Filling an empty list makes its first item current; no row is selected
   // until the operator chooses one.
   if (was_empty && m_dlg.m_device_index < 0) list->setCurrentIndex(-1);
@@ -115,18 +111,18 @@ void ManualDevices::list_rows_from(int first) {
 }
 
 int ManualDevices::listed_at(const ManualDevice& device) const {
-  const QComboBox* list = m_dlg.device_list();
+  const DeviceTable& table = m_dlg.m_device_table;
   const QString text = manual_device_item_text(device);
   // The rows of this file follow the searched ones: look from the end.
-  for (int i = std::min(list->count(), kDeviceTableRows) - 1; i >= 0; --i)
-    if (list->itemText(i) == text && same_row(m_dlg.m_device_table[i], device)) return i;
+  for (int i = table.count() - 1; i >= 0; --i)
+    if (table.text(i) == text && same_row(table[i], device)) return i;
   return -1;
 }
 
 void ManualDevices::restore() {
   m_rows.clear();
   for (const ManualDevice& device : load()) m_rows.push_back({device, true});
-  if (m_dlg.m_eState == 0) list_rows_from(m_dlg.device_list()->count());
+  if (m_dlg.m_eState == 0) list_rows_from(m_dlg.m_device_table.count());
 }
 
 void ManualDevices::open_command_line_rows(const std::vector<ManualDevice>& devices) {
@@ -145,16 +141,15 @@ void ManualDevices::open_command_line_rows(const std::vector<ManualDevice>& devi
   m_rows = std::move(rows);
   m_dlg.close_shown_page();
   m_dlg.m_device_index = -1;
-  m_dlg.device_list()->clear();
-  std::memset(m_dlg.m_device_table, 0, sizeof m_dlg.m_device_table);
+  m_dlg.m_device_table.clear();
   list_rows_from(0);
-  if (devices.empty() || m_dlg.device_list()->count() == 0) return;
+  if (devices.empty() || m_dlg.m_device_table.count() == 0) return;
   m_dlg.m_device_index = 0;
   m_dlg.device_list()->setCurrentIndex(0);
   m_dlg.select_device();
 }
 
-void ManualDevices::append_after_search() { list_rows_from(m_dlg.device_list()->count()); }
+void ManualDevices::append_after_search() { list_rows_from(m_dlg.m_device_table.count()); }
 
 bool ManualDevices::add(const ManualDevice& device) {
   if (!refusal(device).isEmpty()) return false;
@@ -162,7 +157,7 @@ bool ManualDevices::add(const ManualDevice& device) {
   save();
   // In serial mode the list holds the serial device; the row joins the list
   // at the next LAN search.
-  if (m_dlg.m_eState == 0) list_row(m_dlg.device_list()->count(), device);
+  if (m_dlg.m_eState == 0) list_row(m_dlg.m_device_table.count(), device);
   return true;
 }
 
@@ -199,11 +194,7 @@ void ManualDevices::remove_listed(int position) {
     m_dlg.close_command_socket();
     m_dlg.m_device_index = -1;
   }
-  DeviceEntry* table = m_dlg.m_device_table;
-  std::memmove(&table[position], &table[position + 1],
-               sizeof(DeviceEntry) * static_cast<size_t>(kDeviceTableRows - position - 1));
-  std::memset(&table[kDeviceTableRows - 1], 0, sizeof(DeviceEntry));
-  list->removeItem(position);
+  m_dlg.m_device_table.remove(position);
   if (deselect) list->setCurrentIndex(-1);
 }
 

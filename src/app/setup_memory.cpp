@@ -62,26 +62,20 @@ void SetupMemory::restore() {
 
   // The device may be among the rows listed already (a remembered manual
   // row); otherwise it joins the list's end as its own row.
-  QComboBox* list = m_dlg.device_list();
+  DeviceTable& table = m_dlg.m_device_table;
   const ManualDevice& d = *m_last.device;
   int position = -1;
-  for (int i = 0; i < std::min(list->count(), kDeviceTableRows) && position < 0; ++i) {
-    const DeviceEntry& row = m_dlg.m_device_table[i];
-    if (row_address(row).toStdString() == d.address && row.dev_type == d.type && row.dev_id == d.id)
+  for (int i = 0; i < table.count() && position < 0; ++i) {
+    const DeviceEntry& row = table[i];
+    if (table.address(i) == d.address && row.dev_type == d.type && row.dev_id == d.id)
       position = i;
   }
   if (position < 0) {
-    position = list->count();
-    if (position >= kDeviceTableRows) return;
-    DeviceEntry& row = m_dlg.m_device_table[position];
-    std::memset(row.ip, 0, sizeof row.ip);
-    std::memcpy(row.ip, d.address.data(), std::min(d.address.size(), sizeof row.ip - 1));
-    row.dev_type = d.type;
-    row.dev_id = d.id;
-    list->insertItem(position, m_last.device_text);
+    position = table.count();
+    if (!table.append(m_last.device_text, d.address, d.type, d.id)) return;
   }
   m_dlg.m_device_index = static_cast<int8_t>(position);
-  list->setCurrentIndex(position);
+  m_dlg.device_list()->setCurrentIndex(position);
 }
 
 void SetupMemory::save() {
@@ -99,8 +93,7 @@ void SetupMemory::save() {
     if (const DeviceEntry* row = m_dlg.selected_row(); row && row->ip[0] != '\0') {
       s.device = ManualDevice{row_address(*row).toStdString(), row->dev_type, row->dev_id};
       const int index = m_dlg.m_device_index;
-      s.device_text =
-          index < m_dlg.device_list()->count() ? m_dlg.device_list()->itemText(index) : QString();
+      s.device_text = m_dlg.m_device_table.text(index);
     }
   }
   QSettings settings;

@@ -14,19 +14,11 @@
 #include <vector>
 
 #include "link/control_frame.h"
+#include "link/device_table.h"
 #include "link/link_health.h"
 #include "link/serial_comm.h"
 #include "link/transport.h"
 
-// One row of the device table.
-struct DeviceEntry {
-  char ip[16];       // dotted-decimal ASCII, NUL-padded (at most 15 characters)
-  uint8_t dev_id;    // byte 5 of the device's search reply
-  uint8_t dev_type;  // byte 4 of the device's search reply
-};
-static_assert(sizeof(DeviceEntry) == 18);
-
-constexpr int kDeviceTableRows = 128;
 constexpr uint32_t kUdpCommandPauseMs = 10;
 constexpr size_t kPageReplyBufferSize = 1024;
 constexpr size_t kSearchReplyBufferSize = 128;
@@ -43,7 +35,7 @@ class DeviceLink {
   int m_udpSockfd2 = -1;       // switcher's second socket, -1 when closed
   sockaddr_in m_dev_addr{};    // destination of every send; sender of the last reply
   int8_t m_device_index = -1;  // selected row; negative = none
-  DeviceEntry m_device_table[kDeviceTableRows]{};
+  DeviceTable m_device_table;  // rows and list items, one to one
   // What each device's link really did (the main window's link light).
   // Declared before m_comm, which reports its opening and closing here until
   // it is destroyed.

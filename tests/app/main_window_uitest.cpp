@@ -179,7 +179,7 @@ TEST_F(MainWindowTest, NoDeviceFoundItemOpensTheDefaultSerialPage) {
   EXPECT_EQ(dlg_->m_p_mian_show_dlg->dialog_id(), 377) << "the tm3306 page";
   // In LAN mode the cleared row's type 0 asks for the switcher page.
   dlg_->m_eState = 0;
-  std::memset(dlg_->m_device_table, 0, sizeof dlg_->m_device_table);  // as after a LAN search
+  for (DeviceEntry& row : dlg_->m_device_table) row = DeviceEntry{};  // as after a LAN search
   emit dlg_->device_list()->activated(0);
   ASSERT_NE(dlg_->m_p_mian_show_dlg, nullptr);
   EXPECT_EQ(dlg_->m_p_mian_show_dlg->dialog_id(), 237) << "the switcher page";
