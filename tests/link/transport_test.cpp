@@ -1,3 +1,5 @@
+#include "link/transport.h"
+
 #include "link/device_link.h"
 
 #include <arpa/inet.h>
@@ -52,7 +54,7 @@ class FakeDeviceEnd {
   int fd_ = -1;
 };
 
-class DeviceLinkTest : public ::testing::Test {
+class TransportTest : public ::testing::Test {
  protected:
   void SetUp() override {
     clear_recorded_errors();
@@ -70,14 +72,27 @@ class DeviceLinkTest : public ::testing::Test {
     set_tick_offset(0);
     link_options() = saved_;
   }
+  Transport& udp() { return link_.transports().udp; }
+  Outcome send(uint8_t command, std::span<const uint8_t> payload) {
+    const Target t = link_.device_target();
+    return link_.transports().of(t).send(
+        t, build_frame(t.dev_type, t.dev_id, Link::Udp, command, payload), 10);
+  }
+  Outcome query(uint8_t command, uint32_t bound, uint32_t pause,
+                std::function<bool(std::span<const uint8_t>)> take, Done done = {}) {
+    const Target t = link_.device_target();
+    return udp().query(
+        t, build_frame(t.dev_type, t.dev_id, Link::Udp, command, {}), QueryRule{bound, pause, 20},
+        [take](const sockaddr_in&, std::span<const uint8_t> d) { return take(d); }, done);
+  }
   LinkOptions saved_;
   DeviceLink link_;
 };
 
-TEST_F(DeviceLinkTest, OneWayCommandSendsOneFrameFromTheBindPortAndCloses) {
+TEST_F(TransportTest, OneWayCommandSendsOneFrameFromTheBindPortAndCloses) {
   FakeDeviceEnd device(link_options().device_port);
   const uint8_t payload[] = {4};
-  link_.send_udp_command(0x33, payload);
+  EXPECT_EQ(send(0x33, payload).status, Outcome::Status::Sent);
   EXPECT_EQ(link_.m_udpSockfd, -1);
   sockaddr_in from{};
   const Bytes got = device.receive(1000, &from);
@@ -86,7 +101,7 @@ TEST_F(DeviceLinkTest, OneWayCommandSendsOneFrameFromTheBindPortAndCloses) {
   EXPECT_TRUE(device.receive(50).empty()) << "exactly one datagram";
 }
 
-TEST_F(DeviceLinkTest, OpeningTwiceKeepsTheFirstSocketAndDestination) {
+TEST_F(TransportTest, OpeningTwiceKeepsTheFirstSocketAndDestination) {
   ASSERT_TRUE(link_.open_command_socket());
   const int fd = link_.m_udpSockfd;
   const sockaddr_in dest = link_.m_dev_addr;
@@ -99,16 +114,17 @@ TEST_F(DeviceLinkTest, OpeningTwiceKeepsTheFirstSocketAndDestination) {
   EXPECT_EQ(link_.m_udpSockfd, -1);
 }
 
-TEST_F(DeviceLinkTest, NoDeviceSelectedShowsTheMessageOnceAndSendsNothing) {
+TEST_F(TransportTest, NoDeviceSelectedShowsTheMessageOnceAndSendsNothing) {
   FakeDeviceEnd device(link_options().device_port);
   link_.m_device_index = -1;
-  link_.send_udp_command(0x33, Bytes{4});
+  const Outcome outcome = send(0x33, Bytes{4});
+  EXPECT_EQ(outcome.status, Outcome::Status::Failed);
   EXPECT_EQ(recorded_errors(), QStringList{"Please choose a device"});
   EXPECT_EQ(link_.m_udpSockfd, -1);
   EXPECT_TRUE(device.receive(100).empty());
 }
 
-TEST_F(DeviceLinkTest, SecondSocketTargetsTheSwitcherPorts) {
+TEST_F(TransportTest, SecondSocketTargetsTheSwitcherPorts) {
   FakeDeviceEnd device(link_options().switcher_device_port);
   ASSERT_TRUE(link_.open_second_socket());
   EXPECT_EQ(ntohs(link_.m_dev_addr.sin_port), link_options().switcher_device_port);
@@ -128,18 +144,18 @@ std::thread answer_after(FakeDeviceEnd& device, int delay_ms, Bytes reply) {
   });
 }
 
-TEST_F(DeviceLinkTest, QueryTakesAReplyInsideTheBoundAndStoresTheSender) {
+TEST_F(TransportTest, QueryTakesAReplyInsideTheBoundAndStoresTheSender) {
   FakeDeviceEnd device(link_options().device_port);
   const Bytes reply = build_frame(0xA1, 0x05, Link::Udp, 0x32, Bytes(5, 0x11));
   std::thread t = answer_after(device, 20, reply);
   Bytes seen;
-  const bool taken = link_.query_udp(0x32, {}, 1500, 0, [&](std::span<const uint8_t> d) {
+  const Outcome outcome = query(0x32, 1500, 0, [&](std::span<const uint8_t> d) {
     if (!is_command_reply(d, 0x32)) return false;
     seen.assign(d.begin(), d.end());
     return true;
   });
   t.join();
-  EXPECT_TRUE(taken);
+  EXPECT_EQ(outcome.status, Outcome::Status::Answered);
   EXPECT_EQ(seen, reply);
   EXPECT_EQ(link_.m_udpSockfd, -1);
   // The query's own exchange kept the sender; the page-held destination is
@@ -154,20 +170,20 @@ TEST_F(DeviceLinkTest, QueryTakesAReplyInsideTheBoundAndStoresTheSender) {
   link_.close_command_socket();
 }
 
-TEST_F(DeviceLinkTest, QueryGivesUpAtTheBoundAndIgnoresALateReply) {
+TEST_F(TransportTest, QueryGivesUpAtTheBoundAndIgnoresALateReply) {
   FakeDeviceEnd device(link_options().device_port);
   std::thread t = answer_after(device, 900, build_frame(0xA1, 5, Link::Udp, 0x32));
   const uint32_t t0 = tick_ms();
-  const bool taken = link_.query_udp(
-      0x32, {}, 200, 0, [](std::span<const uint8_t> d) { return is_command_reply(d, 0x32); });
+  const Outcome outcome =
+      query(0x32, 200, 0, [](std::span<const uint8_t> d) { return is_command_reply(d, 0x32); });
   const uint32_t spent = ticks_since(t0);
   t.join();
-  EXPECT_FALSE(taken);
+  EXPECT_EQ(outcome.status, Outcome::Status::Unanswered);
   EXPECT_GE(spent, 200u);
   EXPECT_LT(spent, 850u) << "the wait must end at its bound, not at the late reply";
 }
 
-TEST_F(DeviceLinkTest, QuerySkipsRepliesOfAnotherCommandAndSurvivesTheTickWrap) {
+TEST_F(TransportTest, QuerySkipsRepliesOfAnotherCommandAndSurvivesTheTickWrap) {
   FakeDeviceEnd device(link_options().device_port);
   set_tick_offset(0xFFFFFFFFu - tick_ms() - 30);  // the counter wraps during the query
   std::thread t([&] {
@@ -179,19 +195,19 @@ TEST_F(DeviceLinkTest, QuerySkipsRepliesOfAnotherCommandAndSurvivesTheTickWrap) 
   });
   int calls = 0;
   Bytes seen;
-  const bool taken = link_.query_udp(0x32, {}, 1500, 10, [&](std::span<const uint8_t> d) {
+  const Outcome outcome = query(0x32, 1500, 10, [&](std::span<const uint8_t> d) {
     ++calls;
     if (!is_command_reply(d, 0x32)) return false;
     seen.assign(d.begin(), d.end());
     return true;
   });
   t.join();
-  EXPECT_TRUE(taken);
+  EXPECT_TRUE(outcome.answered_now());
   EXPECT_EQ(calls, 2);
   EXPECT_EQ(seen.at(17), 7);
 }
 
-TEST_F(DeviceLinkTest, ReceiveNeverLeavesStaleBytesBeyondTheDatagram) {
+TEST_F(TransportTest, ReceiveNeverLeavesStaleBytesBeyondTheDatagram) {
   FakeDeviceEnd device(link_options().device_port);
   ASSERT_TRUE(link_.open_command_socket());
   link_.send_datagram(Bytes{1});
@@ -208,18 +224,40 @@ TEST_F(DeviceLinkTest, ReceiveNeverLeavesStaleBytesBeyondTheDatagram) {
   link_.close_command_socket();
 }
 
-TEST_F(DeviceLinkTest, SendCommandFollowsTheConnectionMode) {
+TEST_F(TransportTest, SendsFollowTheConnectionModeAndSayWhyTheyFailed) {
   FakeDeviceEnd device(link_options().device_port);
   link_.m_eState = 2;  // neither LAN nor serial: nothing is sent
-  link_.send_command(0x36, Bytes{1});
+  EXPECT_EQ(send(0x36, Bytes{1}).reason, "no connection mode");
   EXPECT_TRUE(device.receive(50).empty());
   link_.m_eState = 1;  // serial with the port closed: nothing on the LAN either
-  link_.send_command(0x36, Bytes{1});
+  EXPECT_EQ(send(0x36, Bytes{1}).reason, "serial port not open");
   EXPECT_TRUE(device.receive(50).empty());
   link_.m_eState = 0;
-  link_.send_command(0x36, Bytes{1});
+  EXPECT_EQ(send(0x36, Bytes{1}).status, Outcome::Status::Sent);
   EXPECT_EQ(device.receive(1000), build_frame(0xA1, 5, Link::Udp, 0x36, Bytes{1}));
   EXPECT_TRUE(recorded_errors().isEmpty());
+
+  // The local port taken by another program: the datagram still goes out,
+  // from a port the system picks, but the send says it did not have its port.
+  const int taker = ::socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  local.sin_port = htons(link_options().bind_port);
+  ASSERT_EQ(::bind(taker, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+  const Outcome taken = send(0x36, Bytes{1});
+  EXPECT_EQ(taken.reason, "cannot bind local port " + std::to_string(link_options().bind_port) +
+                              ": address already in use");
+  EXPECT_EQ(device.receive(1000), build_frame(0xA1, 5, Link::Udp, 0x36, Bytes{1}));
+  const Outcome unanswered =
+      query(0x32, 50, 0, [](std::span<const uint8_t>) { return true; });
+  EXPECT_EQ(unanswered.reason, taken.reason) << "a query without its port says why";
+  ::close(taker);
+
+  // A broadcast address takes no datagram from a socket without SO_BROADCAST.
+  std::strcpy(link_.m_device_table[0].ip, "127.255.255.255");
+  const Outcome refused = send(0x36, Bytes{1});
+  EXPECT_EQ(refused.status, Outcome::Status::Failed);
+  EXPECT_EQ(refused.reason.rfind("send to 127.255.255.255 refused: ", 0), 0u) << refused.reason;
 }
 }  // namespace
 
@@ -227,7 +265,7 @@ namespace {
 // A query asked for by a timer while another query waits neither interleaves
 // with it nor shares its reply buffer: it is queued, and runs afterwards with
 // a reply of its own.
-TEST_F(DeviceLinkTest, QueryAskedInsideAnotherQuerysWaitRunsAfterItWithItsOwnReply) {
+TEST_F(TransportTest, QueryAskedInsideAnotherQuerysWaitRunsAfterItWithItsOwnReply) {
   FakeDeviceEnd device(link_options().device_port);
   const Bytes first_reply = build_frame(0xA1, 0x05, Link::Udp, 0x32, Bytes(40, 0x11));
   const Bytes second_reply = build_frame(0xA1, 0x05, Link::Udp, 0x90, Bytes(8, 0x22));
@@ -242,23 +280,29 @@ TEST_F(DeviceLinkTest, QueryAskedInsideAnotherQuerysWaitRunsAfterItWithItsOwnRep
     device.send_to(from, second_reply);
   });
   auto second = std::make_shared<Bytes>();
-  bool second_ran_now = true;
+  auto second_outcome = std::make_shared<Outcome>();
+  Outcome::Status second_at_once = Outcome::Status::Sent;
   QTimer::singleShot(20, [&] {
-    second_ran_now = link_.query_udp(0x90, {}, 1000, 0, [second](std::span<const uint8_t> d) {
-      if (!is_command_reply(d, 0x90)) return false;
-      second->assign(d.begin(), d.end());
-      return true;
-    });
+    second_at_once = query(
+        0x90, 1000, 0,
+        [second](std::span<const uint8_t> d) {
+          if (!is_command_reply(d, 0x90)) return false;
+          second->assign(d.begin(), d.end());
+          return true;
+        },
+        [second_outcome](const Outcome& o) { *second_outcome = o; })
+                         .status;
   });
   Bytes first;
-  EXPECT_TRUE(link_.query_udp(0x32, {}, 1500, 0, [&](std::span<const uint8_t> d) {
-    if (!is_command_reply(d, 0x32)) return false;
-    first.assign(d.begin(), d.end());
-    return true;
-  }));
-  EXPECT_FALSE(second_ran_now);
+  EXPECT_TRUE(query(0x32, 1500, 0, [&](std::span<const uint8_t> d) {
+                if (!is_command_reply(d, 0x32)) return false;
+                first.assign(d.begin(), d.end());
+                return true;
+              }).answered_now());
+  EXPECT_EQ(second_at_once, Outcome::Status::Queued);
   EXPECT_EQ(first, first_reply);
   EXPECT_TRUE(QTest::qWaitFor([&] { return !second->empty(); }, 3000));
+  EXPECT_TRUE(second_outcome->answered_now()) << "the queued query tells its real outcome";
   t.join();
   EXPECT_FALSE(interleaved);
   EXPECT_EQ(*second, second_reply);
