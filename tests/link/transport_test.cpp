@@ -19,6 +19,7 @@
 #include "link/link_options.h"
 #include "link/tick.h"
 #include "support/ports.h"
+#include "support/pty_pair.h"
 
 namespace {
 using Bytes = std::vector<uint8_t>;
@@ -307,5 +308,41 @@ TEST_F(TransportTest, QueryAskedInsideAnotherQuerysWaitRunsAfterItWithItsOwnRepl
   EXPECT_FALSE(interleaved);
   EXPECT_EQ(*second, second_reply);
   EXPECT_EQ(queued_exchanges(), 0);
+}
+}  // namespace
+
+namespace {
+// The serial transport on a pseudo-terminal: a write and a query as the
+// device sees them, and a line whose device end has gone.
+TEST(SerialTransport, WritesQueriesAndTellsAHungUpLine) {
+  PtyPair line;
+  ASSERT_TRUE(line.ok());
+  DeviceLink link;
+  ASSERT_TRUE(link.m_comm.open_port(line.slave_name(), 115200));
+  Transport& serial = link.transports().serial;
+  const Target target = Target::serial(0xA1, 2);
+  const Bytes frame = build_frame(0xA1, 2, Link::Serial, 0x36, Bytes{1});
+  EXPECT_EQ(serial.send(target, frame, 0).status, Outcome::Status::Sent);
+  EXPECT_EQ(line.device_read(frame.size()), frame);
+
+  // The reply reader's frame reaches the acceptance test whole.
+  const Bytes reply = build_frame(0xA1, 2, Link::Serial, 0x32, Bytes(8, 0x44));
+  std::thread device([&] {
+    if (line.device_read(20, 2000).size() == 20) line.device_write(reply);
+  });
+  Bytes seen;
+  const Outcome answered = serial.query(
+      target, build_frame(0xA1, 2, Link::Serial, 0x32, {}), QueryRule{2000, 10, 20},
+      [&seen](const sockaddr_in&, std::span<const uint8_t> bytes) {
+        seen.assign(bytes.begin(), bytes.end());
+        return true;
+      });
+  device.join();
+  EXPECT_TRUE(answered.answered_now());
+  EXPECT_EQ(seen, reply);
+
+  line.close_device();
+  line.release_line();
+  EXPECT_EQ(serial.send(target, frame, 0).reason, "serial line hung up");
 }
 }  // namespace
