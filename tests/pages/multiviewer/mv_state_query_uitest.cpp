@@ -48,9 +48,7 @@ class MvStateQueryTest : public MvPageTest {
     main->m_device_index = 0;
     main->m_eState = 0;
   }
-  // Serial mode on the simulator's line, or on another line at another
-  // rate (row 0 keeps the LAN address).
-  void select_serial_line() { select_serial_line(fixture().address(kSerial), 115200); }
+  // Serial mode on a line at a rate (row 0 keeps the LAN address).
   void select_serial_line(const std::string& port, uint32_t baud) {
     select_lan_row();
     ASSERT_TRUE(main->m_comm.open_port(port, baud));
