@@ -18,7 +18,6 @@
 #include "controls/skin_button.h"
 #include "link/exchange.h"
 #include "link/trace.h"
-#include "devices/multiviewer/mv_state_reply.h"
 #include "res/skin.h"
 #include "devices/device_kinds.h"
 
@@ -285,8 +284,4 @@ void CKELVARO_16_VIEWDlg::keyPressEvent(QKeyEvent* event) {
       break;
   }
   QDialog::keyPressEvent(event);
-}
-
-void CKELVARO_16_VIEWDlg::store_serial_state_reply(std::span<const uint8_t> frame) {
-  DecodeStateReply(*this, frame, /*serial=*/true);
 }

@@ -87,7 +87,6 @@ class CKELVARO_16_VIEWDlg : public QDialog,
   void mousePressEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  void store_serial_state_reply(std::span<const uint8_t> frame) override;
 
  private:
   void init_dialog();

@@ -9,11 +9,10 @@
 #include "app/serial_port_list.h"
 #include "app/sorted_combo.h"
 #include "controls/skin_button.h"
+#include "devices/multiviewer/multiviewer_device.h"
 #include "res/skin.h"
 
 namespace {
-constexpr uint8_t kCmdNetParams = 0x05;
-
 DialogTemplate configure_template() {
   DialogTemplate t;
   t.dialog_id = 142;
@@ -147,17 +146,18 @@ void CSetConfigure::on_connect() {
   show_status_icon();
 }
 
-// Network parameters, command 05, payload of 12 bytes at frame offset 17:
-//   17 address (4 bytes, first field first)   21 mask   25 gateway
+// Network parameters (command 05): the new address, with mask and gateway
+// zero, over the device target's medium; on the LAN only once a device is
+// known.
 void CSetConfigure::on_change_ip() {
   CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg;
   if (!main) return;
-  if (main->m_eState == 0 && main->m_device_count == 0) return;
+  const Target target = main->device_target();
+  if (target.medium == Medium::Lan && main->m_device_count == 0) return;
   const auto address = ip_field()->address_bytes();
   std::fill(std::begin(main->m_dev_net_param), std::end(main->m_dev_net_param), 0);
   std::copy(address.begin(), address.end(), std::begin(main->m_dev_net_param));
-  const std::span<const uint8_t> payload(main->m_dev_net_param, sizeof main->m_dev_net_param);
-  main->send_command(kCmdNetParams, payload);
+  mv_device::set_network(main->transports(), target, main->m_dev_net_param);
 }
 
 void CSetConfigure::on_enter_key(QWidget*) { hide(); }

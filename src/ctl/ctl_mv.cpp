@@ -1,36 +1,36 @@
-// mv: the multiviewer's state query and its one-frame commands, built by the
-// multiviewer's own frame builders and sent the way its page sends them (LAN:
-// own socket, 10 ms pause; serial: written, no pause).
+// mv: the multiviewer's state query and its one-frame commands, through the
+// multiviewer's device operations (devices/multiviewer/multiviewer_device.h),
+// which send them the way its page does.
 #include <QFile>
 #include <QStringList>
 #include <array>
-#include <cstring>
 #include <ostream>
 
 #include "ctl/ctl.h"
-#include "link/tick.h"
-#include "link/wait.h"
+#include "devices/device_kinds.h"
+#include "devices/multiviewer/multiviewer_device.h"
 #include "devices/multiviewer/mv_frames.h"
-#include "devices/multiviewer/mv_state_reply.h"
 #include "devices/multiviewer/umd_label_csv.h"
 
 namespace ctl {
 
 namespace {
-constexpr uint8_t kMultiviewerType = 0xA1;
-constexpr uint32_t kLanQueryBoundMs = 200;
-constexpr uint32_t kSerialQueryBoundMs = 5000;
-constexpr uint32_t kSerialQueryPauseMs = 10;
-constexpr uint32_t kSerialPassMs = 20;
 
-const char* const kMvHelp =
+// The bounds in the text are the state query's own.
+const std::string kMvHelp =
     "Usage: kelvaro-ctl (--device ADDRESS[,ID] | --serial-port NAME) mv COMMAND\n"
     "Multiviewer commands, one frame each, as the multiviewer page sends them:\n"
-    "  state [--json]                    read the device's state (200 ms on the LAN,\n"
-    "                                    5000 ms on the serial line)\n"
+    "  state [--json]                    read the device's state (" +
+    std::to_string(mv_device::kStateLanBoundMs) +
+    " ms on the LAN,\n"
+    "                                    " +
+    std::to_string(mv_device::kStateSerialBoundMs) +
+    " ms on the serial line)\n"
     "  mode WINDOWS                      screen mode: 1, 4, 6, 8, 9, 10 or 16 windows\n"
     "  source WINDOW INPUT               window 1..16 shows SDI input 1..16\n"
-    "  label WINDOW TEXT                 label of window 1..16, at most 16 characters\n"
+    "  label WINDOW TEXT                 label of window 1..16, at most " +
+    std::to_string(kUmdTextMaxUnits) +
+    " characters\n"
     "  labels FILE                       the labels of a CSV file (window,label lines,\n"
     "                                    as the UMD tab exports them), one frame per\n"
     "                                    window it names, in window order\n"
@@ -43,19 +43,26 @@ const char* const kMvHelp =
     "  resolution NAME                   output resolution: 1080p60 1080p50 1080i60\n"
     "                                    1080i50 1080p30 1080p25 1080p24 720p60 720p50\n";
 
-struct MvFrame {
-  uint8_t command;
-  std::vector<uint8_t> payload;
-};
+// One device operation of the multiviewer, its arguments bound.
+using MvOp = std::function<Outcome(const Transports& t, const ::Target& target)>;
 
-// One or more frames, sent in order through the multiviewer's sender.
-Action send_frames(std::vector<MvFrame> frames) {
-  return [frames = std::move(frames)](Context& c) {
-    if (!c.connect(kMultiviewerType)) return kExitUsage;
-    for (const MvFrame& f : frames) c.link.send_command(f.command, f.payload);
-    return kExitOk;
+// One or more operations, run in order against the multiviewer. Every one
+// runs even when an earlier one failed (as the UMD tab sends a whole file);
+// the first failure decides the exit status.
+Action run_ops(std::string what, std::vector<MvOp> ops) {
+  return [what = std::move(what), ops = std::move(ops)](Context& c) {
+    const std::optional<::Target> target = c.connect(device_type::kMultiviewer);
+    if (!target) return kExitUsage;
+    Outcome first = Outcome::sent();
+    for (const MvOp& op : ops) {
+      const Outcome outcome = op(c.transports(), *target);
+      if (first.ok() && !outcome.ok()) first = outcome;
+    }
+    return c.exit_for(first, what, 0);
   };
 }
+
+Action run_op(std::string what, MvOp op) { return run_ops(std::move(what), {std::move(op)}); }
 
 std::optional<uint8_t> colour_code(const std::string& text) {
   for (size_t i = 0; i < kColourCodeNames.size(); ++i)
@@ -72,30 +79,6 @@ std::optional<int> resolution_index(const std::string& text) {
                                              Qt::CaseInsensitive) == 0)
       return static_cast<int>(i);
   return std::nullopt;
-}
-
-// LAN: command 32 on a socket of its own, the first datagram whose byte 16 is
-// 32 within 200 ms. Serial: drained input, the request, a 10 ms pause, then
-// the serial reply reader over the accumulated input for up to 5000 ms.
-bool query_state(Context& c, uint32_t& bound) {
-  DeviceLink& link = c.link;
-  if (!c.target.serial()) {
-    bound = kLanQueryBoundMs;
-    return link.query_udp(mv_cmd::kStateQuery, {}, kLanQueryBoundMs, 0,
-                          [&c](std::span<const uint8_t> datagram) {
-                            if (!is_command_reply(datagram, mv_cmd::kStateQuery)) return false;
-                            DecodeStateReply(c.mv, datagram, /*serial=*/false);
-                            return true;
-                          });
-  }
-  bound = kSerialQueryBoundMs;
-  const DeviceLink::SerialExchange exchange =
-      link.start_serial_exchange(link.build_device_frame(mv_cmd::kStateQuery, {}, Link::Serial));
-  pause_ms(kSerialQueryPauseMs);
-  if (!link.poll_serial_reply(exchange, kSerialQueryBoundMs, kSerialPassMs).answered_now())
-    return false;
-  DecodeStateReply(c.mv, link.m_serial_reply, /*serial=*/true);
-  return true;
 }
 
 const char* on_off(uint8_t value) { return value ? "on" : "off"; }
@@ -157,7 +140,7 @@ std::string arity(const Args& a, size_t n, const char* usage) {
 }  // namespace
 
 Parsed parse_mv(const Args& a) {
-  if (auto early = help_or_missing_command(a, "mv", kMvHelp)) return *early;
+  if (auto early = help_or_missing_command(a, "mv", kMvHelp.c_str())) return *early;
   if (const std::string why = need_target(a); !why.empty()) return Parsed::fail(why);
   const std::string& cmd = a.words[0];
   const auto word = [&a](size_t i) { return a.words[i]; };
@@ -165,9 +148,12 @@ Parsed parse_mv(const Args& a) {
   if (cmd == "state") {
     if (std::string why = arity(a, 0, "mv state [--json]"); !why.empty()) return Parsed::fail(why);
     return Parsed::run([](Context& c) {
-      if (!c.connect(kMultiviewerType)) return kExitUsage;
-      uint32_t bound = 0;
-      if (!query_state(c, bound)) return c.no_reply("the multiviewer state query", bound);
+      const std::optional<::Target> target = c.connect(device_type::kMultiviewer);
+      if (!target) return kExitUsage;
+      const Outcome outcome = mv_device::query_state(c.transports(), *target, c.mv);
+      if (!outcome.ok())
+        return c.exit_for(outcome, "the multiviewer state query",
+                          mv_device::state_query_bound_ms(*target));
       print_state(c);
       return kExitOk;
     });
@@ -177,7 +163,10 @@ Parsed parse_mv(const Args& a) {
     const std::optional<int> count = parse_number(word(1), 1, 16);
     if (!count || !mode_index_for_window_count(*count))
       return Parsed::fail(bad_value("mode", word(1), "a window count 1, 4, 6, 8, 9, 10 or 16"));
-    return Parsed::run(send_frames({{mv_cmd::kScreenMode, {static_cast<uint8_t>(*count)}}}));
+    const auto windows = static_cast<uint8_t>(*count);
+    return Parsed::run(run_op("mv mode", [windows](const Transports& t, const ::Target& target) {
+      return mv_device::set_screen_mode(t, target, windows);
+    }));
   }
   if (cmd == "source") {
     if (std::string why = arity(a, 2, "mv source WINDOW INPUT"); !why.empty())
@@ -186,9 +175,12 @@ Parsed parse_mv(const Args& a) {
     if (!window) return Parsed::fail(bad_value("WINDOW", word(1), "a window 1 to 16"));
     const std::optional<int> input = parse_number(word(2), 1, 16);
     if (!input) return Parsed::fail(bad_value("INPUT", word(2), "an SDI input 1 to 16"));
-    const auto payload =
-        window_source_payload(static_cast<uint8_t>(*input - 1), static_cast<uint8_t>(*window));
-    return Parsed::run(send_frames({{mv_cmd::kWindowSource, {payload.begin(), payload.end()}}}));
+    const auto source = static_cast<uint8_t>(*input - 1);
+    const auto win = static_cast<uint8_t>(*window);
+    return Parsed::run(
+        run_op("mv source", [source, win](const Transports& t, const ::Target& target) {
+          return mv_device::set_window_source(t, target, source, win);
+        }));
   }
   if (cmd == "label") {
     if (std::string why = arity(a, 2, "mv label WINDOW TEXT"); !why.empty())
@@ -196,11 +188,16 @@ Parsed parse_mv(const Args& a) {
     const std::optional<int> window = parse_number(word(1), 1, kMvWindowCount);
     if (!window) return Parsed::fail(bad_value("WINDOW", word(1), "a window 1 to 16"));
     const QString text = QString::fromStdString(word(2));
-    // The device keeps 16 UTF-16 units; the tool refuses what it would cut.
+    // The device keeps kUmdTextMaxUnits UTF-16 units; the tool refuses what
+    // it would cut.
     if (text.size() > kUmdTextMaxUnits)
-      return Parsed::fail(bad_value("TEXT", word(2), "a label of at most 16 characters"));
-    return Parsed::run(
-        send_frames({{mv_cmd::kUmdText, umd_text_payload(static_cast<uint8_t>(*window), text)}}));
+      return Parsed::fail(
+          bad_value("TEXT", word(2),
+                    "a label of at most " + std::to_string(kUmdTextMaxUnits) + " characters"));
+    const auto win = static_cast<uint8_t>(*window);
+    return Parsed::run(run_op("mv label", [win, text](const Transports& t, const ::Target& target) {
+      return mv_device::set_label(t, target, win, text);
+    }));
   }
   if (cmd == "labels") {
     if (std::string why = arity(a, 1, "mv labels FILE"); !why.empty()) return Parsed::fail(why);
@@ -211,48 +208,59 @@ Parsed parse_mv(const Args& a) {
     if (!read.ok())
       return Parsed::fail("FILE: " + word(1) + ", line " + std::to_string(read.bad_line) + ": " +
                           read.why.toStdString());
-    std::vector<MvFrame> frames;
+    std::vector<MvOp> ops;
     for (int w = 0; w < kUmdCsvWindows; ++w)
       if (read.labels[w])
-        frames.push_back(
-            {mv_cmd::kUmdText, umd_text_payload(static_cast<uint8_t>(w + 1), *read.labels[w])});
-    if (frames.empty()) return Parsed::fail("FILE: " + word(1) + " names no window");
-    return Parsed::run(send_frames(std::move(frames)));
+        ops.push_back([win = static_cast<uint8_t>(w + 1), text = *read.labels[w]](
+                          const Transports& t, const ::Target& target) {
+          return mv_device::set_label(t, target, win, text);
+        });
+    if (ops.empty()) return Parsed::fail("FILE: " + word(1) + " names no window");
+    return Parsed::run(run_ops("mv labels", std::move(ops)));
   }
   if (cmd == "umd") {
     if (std::string why = arity(a, 1, "mv umd on|off"); !why.empty()) return Parsed::fail(why);
     const std::optional<bool> on = parse_on_off(word(1));
     if (!on) return Parsed::fail(bad_value("umd", word(1), "on or off"));
-    return Parsed::run(send_frames({{mv_cmd::kUmdEnable, {static_cast<uint8_t>(*on)}}}));
+    return Parsed::run(run_op("mv umd", [on = *on](const Transports& t, const ::Target& target) {
+      return mv_device::set_umd(t, target, on);
+    }));
   }
   if (cmd == "colour" || cmd == "color") {
     if (std::string why = arity(a, 3, "mv colour PART WINDOW|all COLOUR"); !why.empty())
       return Parsed::fail(why);
-    static const std::array<std::pair<const char*, uint8_t>, 4> kParts = {{
-        {"umd-text", mv_cmd::kUmdTextColour},
-        {"umd-back", mv_cmd::kUmdBackColour},
-        {"res-text", mv_cmd::kResoTextColour},
-        {"res-back", mv_cmd::kResoBackColour},
+    using ColourOp = Outcome (*)(const Transports&, const ::Target&, uint8_t, uint8_t);
+    static const std::array<std::pair<const char*, ColourOp>, 4> kParts = {{
+        {"umd-text", &mv_device::set_umd_text_colour},
+        {"umd-back", &mv_device::set_umd_back_colour},
+        {"res-text", &mv_device::set_resolution_text_colour},
+        {"res-back", &mv_device::set_resolution_back_colour},
     }};
-    std::optional<uint8_t> command;
-    for (const auto& [name, code] : kParts)
-      if (word(1) == name) command = code;
-    if (!command)
+    ColourOp op = nullptr;
+    for (const auto& [name, part_op] : kParts)
+      if (word(1) == name) op = part_op;
+    if (!op)
       return Parsed::fail(bad_value("PART", word(1), "umd-text, umd-back, res-text or res-back"));
     // Selection 0 addresses every window, 1..16 one window.
     std::optional<int> selection = word(2) == "all" ? 0 : parse_number(word(2), 1, kMvWindowCount);
     if (!selection) return Parsed::fail(bad_value("WINDOW", word(2), "a window 1 to 16 or all"));
     const std::optional<uint8_t> code = colour_code(word(3));
     if (!code) return Parsed::fail(bad_value("COLOUR", word(3), "a colour name or code 0 to 15"));
-    return Parsed::run(send_frames({{*command, {static_cast<uint8_t>(*selection), *code}}}));
+    return Parsed::run(
+        run_op("mv colour", [op, selection = static_cast<uint8_t>(*selection), code = *code](
+                                const Transports& t, const ::Target& target) {
+          return op(t, target, selection, code);
+        }));
   }
   if (cmd == "resolution") {
     if (std::string why = arity(a, 1, "mv resolution NAME"); !why.empty()) return Parsed::fail(why);
     const std::optional<int> index = resolution_index(word(1));
-    const auto payload = index ? resolution_payload(*index) : std::nullopt;
-    if (!payload)
+    if (!index || !resolution_payload(*index))
       return Parsed::fail(bad_value("resolution", word(1), "a resolution such as 1080p60"));
-    return Parsed::run(send_frames({{mv_cmd::kResolution, {payload->begin(), payload->end()}}}));
+    return Parsed::run(
+        run_op("mv resolution", [index = *index](const Transports& t, const ::Target& target) {
+          return mv_device::set_resolution(t, target, index);
+        }));
   }
   return Parsed::fail("mv: unknown command '" + cmd + "' (see kelvaro-ctl mv --help)");
 }

@@ -19,7 +19,7 @@
 #include "link/exchange.h"
 #include "link/link_options.h"
 #include "link/tick.h"
-#include "pages/multiviewer/mv_commands.h"
+#include "pages/multiviewer/mv_subpage_util.h"
 #include "pages/multiviewer/mv_page.h"
 #include "devices/processor/processor_frames.h"
 #include "pages/processor/rk5502_page.h"

@@ -101,10 +101,10 @@ UmdCsvRead read_umd_csv(const QByteArray& bytes) {
     for (QChar c : *label)
       if (c.category() == QChar::Other_Control)
         return refuse(line_no, QStringLiteral("a control character in the label"));
-    if (label->size() > kUmdCsvMaxChars)
+    if (label->size() > kUmdTextMaxUnits)
       return refuse(line_no, QStringLiteral("label of %1 characters (at most %2)")
                                  .arg(label->size())
-                                 .arg(kUmdCsvMaxChars));
+                                 .arg(kUmdTextMaxUnits));
     result.labels[window - 1] = *label;
   }
   return result;

@@ -14,11 +14,13 @@
 #include <functional>
 #include <optional>
 
+#include "devices/multiviewer/mv_frames.h"
+
 class QWidget;
 
 constexpr int kUmdCsvWindows = 16;
-// Characters a label may have, as a label field takes them.
-constexpr int kUmdCsvMaxChars = 10;
+// A label may have as many UTF-16 units as the device keeps
+// (kUmdTextMaxUnits); a longer one refuses the file.
 
 using UmdLabelSet = std::array<std::optional<QString>, kUmdCsvWindows>;
 

@@ -3,7 +3,6 @@
 #include <QComboBox>
 
 #include "app/main_window.h"
-#include "pages/multiviewer/mv_commands.h"
 #include "devices/multiviewer/mv_frames.h"
 #include "pages/multiviewer/mv_preview.h"
 #include "pages/multiviewer/mv_subpage_util.h"
@@ -43,11 +42,6 @@ DialogTemplate audio_template() {
   return t;
 }
 
-// Both commands always go over the LAN, whatever the connection mode says.
-void send_lan_byte(uint8_t command, int value) {
-  const uint8_t payload[] = {static_cast<uint8_t>(value)};
-  SendMvCommandLan(command, payload);
-}
 }  // namespace
 
 CClass_16view_audio::CClass_16view_audio(QWidget* shell) : PageFrame(audio_template(), 194, shell) {
@@ -65,13 +59,15 @@ CClass_16view_audio::CClass_16view_audio(QWidget* shell) : PageFrame(audio_templ
 void CClass_16view_audio::on_audio_enable() {
   const int s = combo(IDC_AUDIO_ENABLE)->currentIndex();
   if (!m_p_main || s < 0) return;
-  send_lan_byte(mv_cmd::kAudioEnable, s);
+  // Both commands of this tab go over the LAN, whatever the connection mode says.
+  mv_device::set_audio_lan(m_p_main->transports(), m_p_main->device_target(), s != 0);
   m_p_main->m_16_view_audio_show = s != 0 ? 1 : 0;
   RecalcAudioBars(*m_p_main);
 }
 
 void CClass_16view_audio::on_audio_source() {
   const int s = combo(IDC_AUDIO_SOURCE)->currentIndex();
-  if (s < 0) return;
-  send_lan_byte(mv_cmd::kAudioSource, s + 1);
+  if (!m_p_main || s < 0) return;
+  mv_device::set_audio_source_lan(m_p_main->transports(), m_p_main->device_target(),
+                                  static_cast<uint8_t>(s + 1));
 }

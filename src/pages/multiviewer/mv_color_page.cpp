@@ -5,7 +5,6 @@
 #include <QPainter>
 
 #include "app/main_window.h"
-#include "pages/multiviewer/mv_commands.h"
 #include "devices/multiviewer/mv_frames.h"
 #include "pages/multiviewer/mv_preview.h"
 #include "pages/multiviewer/mv_subpage_util.h"
@@ -61,13 +60,6 @@ void store_colour(uint8_t (&colours)[kMvWindowCount], uint8_t selection, uint8_t
     std::fill(std::begin(colours), std::end(colours), code);
   else if (selection <= kMvWindowCount)
     colours[selection - 1] = code;
-}
-
-// Colour commands 3B..3E, payload of 2 bytes at frame offset 17:
-//   17 selection (0 = all windows, 1..16 = one window)   18 colour code 0..15
-void send_colour(uint8_t command, uint8_t selection, uint8_t code) {
-  const uint8_t payload[] = {selection, code};
-  SendMvCommand(command, payload);
 }
 
 // Entry of the window a selection names; window 1 stands for all windows.
@@ -154,7 +146,8 @@ void CClass_16view_color::on_umd_text_colour() {
   All16ViewPageData& data = m_p_main->m_all_16_view_page_data;
   const uint8_t s = data.kelvaro_16_view_color_source_channel;
   store_colour(data.kelvaro_16_view_umd_text_color, s, static_cast<uint8_t>(c));
-  send_colour(mv_cmd::kUmdTextColour, s, static_cast<uint8_t>(c));
+  mv_device::set_umd_text_colour(m_p_main->transports(), m_p_main->device_target(), s,
+                                 static_cast<uint8_t>(c));
 }
 
 void CClass_16view_color::on_umd_back_colour() {
@@ -164,7 +157,8 @@ void CClass_16view_color::on_umd_back_colour() {
   const uint8_t s = data.kelvaro_16_view_color_source_channel;
   store_colour(data.kelvaro_16_view_umd_back_color, s, static_cast<uint8_t>(c));
   RecalcUmdStrips(*m_p_main);
-  send_colour(mv_cmd::kUmdBackColour, s, static_cast<uint8_t>(c));
+  mv_device::set_umd_back_colour(m_p_main->transports(), m_p_main->device_target(), s,
+                                 static_cast<uint8_t>(c));
 }
 
 void CClass_16view_color::on_reso_text_colour() {
@@ -173,7 +167,8 @@ void CClass_16view_color::on_reso_text_colour() {
   All16ViewPageData& data = m_p_main->m_all_16_view_page_data;
   const uint8_t w = data.kelvaro_16_view_color_window_channel;
   store_colour(data.kelvaro_16_view_resolution_text_color, w, static_cast<uint8_t>(c));
-  send_colour(mv_cmd::kResoTextColour, w, static_cast<uint8_t>(c));
+  mv_device::set_resolution_text_colour(m_p_main->transports(), m_p_main->device_target(), w,
+                                        static_cast<uint8_t>(c));
 }
 
 void CClass_16view_color::on_reso_back_colour() {
@@ -182,6 +177,7 @@ void CClass_16view_color::on_reso_back_colour() {
   All16ViewPageData& data = m_p_main->m_all_16_view_page_data;
   const uint8_t w = data.kelvaro_16_view_color_window_channel;
   store_colour(data.kelvaro_16_view_resolution_back_color, w, static_cast<uint8_t>(c));
-  send_colour(mv_cmd::kResoBackColour, w, static_cast<uint8_t>(c));
+  mv_device::set_resolution_back_colour(m_p_main->transports(), m_p_main->device_target(), w,
+                                        static_cast<uint8_t>(c));
   if (mv_send_reached_link(*m_p_main)) RecalcResolutionStrips(*m_p_main);
 }

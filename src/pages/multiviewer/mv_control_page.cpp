@@ -5,9 +5,9 @@
 
 #include "app/main_window.h"
 #include "controls/shade_button.h"
-#include "pages/multiviewer/mv_commands.h"
 #include "devices/multiviewer/mv_frames.h"
 #include "pages/multiviewer/mv_preview.h"
+#include "pages/multiviewer/mv_subpage_util.h"
 
 namespace {
 using C = CClass_16view_control;
@@ -92,12 +92,6 @@ DialogTemplate control_template() {
 // Selects item `index`, or nothing when the list has no such item.
 void select_item(QComboBox* list, int index) {
   if (list) list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
-}
-
-// Whether a command just went out: always over the LAN, over the serial
-// port only while it is open. The preview follows only a sent command.
-bool command_reached_link(const CKELVARO_16_VIEWDlg& main) {
-  return main.m_eState == 0 || (main.m_eState == 1 && main.m_comm.is_open());
 }
 }  // namespace
 
@@ -201,9 +195,8 @@ void CClass_16view_control::SendScreenMode(int m) {
   m_p_main->m_all_16_view_page_data.kelvaro_16_view_mode_type = static_cast<uint8_t>(m);
   const std::optional<uint8_t> count = window_count_for_mode(m);
   if (!count) return;
-  const uint8_t payload[] = {*count};
-  SendMvCommand(mv_cmd::kScreenMode, payload);
-  if (command_reached_link(*m_p_main)) {
+  mv_device::set_screen_mode(m_p_main->transports(), m_p_main->device_target(), *count);
+  if (mv_send_reached_link(*m_p_main)) {
     RecalcWindowRects(*m_p_main);
     RecalcUmdStrips(*m_p_main);
     RecalcResolutionStrips(*m_p_main);
@@ -227,9 +220,8 @@ void CClass_16view_control::on_source_changed(int window) {
   m_p_main->m_16_view_change_window = static_cast<uint8_t>(window);
   // Payload: SDI number 1..16, then the window 1..16.
   const uint8_t changed = m_p_main->m_16_view_change_window;
-  const auto payload =
-      window_source_payload(m_p_main->m_16_view_window_source[changed - 1], changed);
-  SendMvCommand(mv_cmd::kWindowSource, payload);
+  mv_device::set_window_source(m_p_main->transports(), m_p_main->device_target(),
+                               m_p_main->m_16_view_window_source[changed - 1], changed);
 }
 
 void CClass_16view_control::on_mode_list() {
@@ -243,16 +235,15 @@ void CClass_16view_control::on_resolution_list() {
   const int s = combo(IDC_CTL_RESO_LIST)->currentIndex();
   if (s < 0) return;
   m_p_main->m_all_16_view_page_data.kelvaro_16_view_resolution_type = static_cast<uint8_t>(s);
-  if (const auto payload = resolution_payload(s)) SendMvCommand(mv_cmd::kResolution, *payload);
+  mv_device::set_resolution(m_p_main->transports(), m_p_main->device_target(), s);
 }
 
 void CClass_16view_control::on_resolution_enable_list() {
   if (!m_p_main) return;
   const int s = combo(IDC_CTL_RESO_ENABLE_LIST)->currentIndex();
   if (s < 0) return;
-  const uint8_t payload[] = {static_cast<uint8_t>(s)};
-  SendMvCommand(mv_cmd::kResolutionEnable, payload);
-  if (command_reached_link(*m_p_main)) RecalcResolutionStrips(*m_p_main);
+  mv_device::set_resolution_captions(m_p_main->transports(), m_p_main->device_target(), s != 0);
+  if (mv_send_reached_link(*m_p_main)) RecalcResolutionStrips(*m_p_main);
   // Only the preview follows; the record's caption switch keeps its value.
   m_p_main->m_16_view_reso_show = s != 0 ? 1 : 0;
 }

@@ -5,7 +5,6 @@
 
 #include "app/ip_address_edit.h"
 #include "app/main_window.h"
-#include "pages/multiviewer/mv_commands.h"
 #include "devices/multiviewer/mv_frames.h"
 #include "pages/multiviewer/mv_preview.h"
 #include "pages/multiviewer/mv_subpage_util.h"
@@ -69,10 +68,6 @@ QString proposed_gateway(const QString& address) {
   return address.left(dot + 1) + QLatin1Char('1');
 }
 
-void send_byte(uint8_t command, int value) {
-  const uint8_t payload[] = {static_cast<uint8_t>(value)};
-  SendMvCommand(command, payload);
-}
 }  // namespace
 
 CClass_16view_set::CClass_16view_set(QWidget* shell) : PageFrame(set_template(), 194, shell) {
@@ -126,22 +121,23 @@ void CClass_16view_set::on_audio_enable() {
   if (!m_p_main) return;
   const int s = combo(IDC_SET_AUDIO_ENABLE)->currentIndex();
   if (s < 0) return;
-  send_byte(mv_cmd::kAudioEnable, s);
+  mv_device::set_audio(m_p_main->transports(), m_p_main->device_target(), s != 0);
   m_p_main->m_16_view_audio_show = s != 0 ? 1 : 0;
   if (mv_send_reached_link(*m_p_main)) RecalcAudioBars(*m_p_main);
 }
 
 void CClass_16view_set::on_audio_source() {
   const int s = combo(IDC_SET_AUDIO_SOURCE)->currentIndex();
-  if (s < 0) return;
-  send_byte(mv_cmd::kAudioSource, s + 1);
+  if (!m_p_main || s < 0) return;
+  mv_device::set_audio_source(m_p_main->transports(), m_p_main->device_target(),
+                              static_cast<uint8_t>(s + 1));
 }
 
 void CClass_16view_set::on_resolution_enable() {
   if (!m_p_main) return;
   const int s = combo(IDC_SET_RESO_ENABLE)->currentIndex();
   if (s < 0) return;
-  send_byte(mv_cmd::kResolutionEnable, s);
+  mv_device::set_resolution_captions(m_p_main->transports(), m_p_main->device_target(), s != 0);
   m_p_main->m_16_view_reso_show = s != 0 ? 1 : 0;
   if (mv_send_reached_link(*m_p_main)) RecalcResolutionStrips(*m_p_main);
 }
@@ -151,7 +147,7 @@ void CClass_16view_set::on_resolution_type() {
   const int s = combo(IDC_SET_RESO_TYPE)->currentIndex();
   if (s < 0) return;
   m_p_main->m_all_16_view_page_data.kelvaro_16_view_resolution_type = static_cast<uint8_t>(s);
-  if (const auto payload = resolution_payload(s)) SendMvCommand(mv_cmd::kResolution, *payload);
+  mv_device::set_resolution(m_p_main->transports(), m_p_main->device_target(), s);
 }
 
 void CClass_16view_set::on_border() {
@@ -159,7 +155,7 @@ void CClass_16view_set::on_border() {
   const int s = combo(IDC_SET_BORDER)->currentIndex();
   if (s < 0) return;
   m_p_main->m_all_16_view_page_data.kelvaro_16_view_border_enable = static_cast<uint8_t>(s);
-  send_byte(mv_cmd::kBorderEnable, s);
+  mv_device::set_border(m_p_main->transports(), m_p_main->device_target(), s != 0);
 }
 
 void CClass_16view_set::on_lock() {
@@ -167,12 +163,12 @@ void CClass_16view_set::on_lock() {
   const int s = combo(IDC_SET_LOCK)->currentIndex();
   if (s < 0) return;
   m_p_main->m_all_16_view_page_data.kelvaro_16_view_lock_state = static_cast<uint8_t>(s);
-  send_byte(mv_cmd::kLockState, s);
+  mv_device::set_lock(m_p_main->transports(), m_p_main->device_target(), s != 0);
 }
 
 void CClass_16view_set::on_set_default() {
   if (!m_p_main) return;
-  send_byte(mv_cmd::kRestoreDefaults, 0x00);
+  mv_device::restore_defaults(m_p_main->transports(), m_p_main->device_target());
   if (mv_send_reached_link(*m_p_main)) {
     // The device's defaults as this page knows them; window sources, labels,
     // border and lock stay as they were.
@@ -202,9 +198,8 @@ void CClass_16view_set::on_set_default() {
   combo(IDC_SET_BORDER)->setCurrentIndex(1);
 }
 
-// Network settings, command 05, payload of 12 bytes at frame offset 17:
-//   17 address   21 mask   25 gateway   (4 bytes each, first field first)
-// Always over the LAN, to the selected device's address.
+// Network settings (command 05: address, mask, gateway, first field first),
+// always over the LAN, to the selected device's address.
 void CClass_16view_set::on_set_ip() {
   if (!m_p_main) return;
   uint8_t* param = m_p_main->m_dev_net_param;
@@ -214,6 +209,6 @@ void CClass_16view_set::on_set_ip() {
     std::copy(bytes.begin(), bytes.end(), param + offset);
     offset += 4;
   }
-  SendMvCommandLan(mv_cmd::kNetParam,
-                   std::span<const uint8_t>(param, sizeof m_p_main->m_dev_net_param));
+  mv_device::set_network_lan(m_p_main->transports(), m_p_main->device_target(),
+                             m_p_main->m_dev_net_param);
 }

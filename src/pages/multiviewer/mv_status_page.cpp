@@ -3,7 +3,6 @@
 #include <QLineEdit>
 
 #include "app/main_window.h"
-#include "pages/multiviewer/mv_commands.h"
 #include "pages/multiviewer/mv_preview.h"
 #include "pages/multiviewer/mv_subpage_util.h"
 

@@ -9,6 +9,7 @@
 
 #include "app/main_window.h"
 #include "app/page_frame.h"
+#include "devices/multiviewer/multiviewer_device.h"
 
 class CSkinButton;
 
@@ -33,12 +34,22 @@ inline QStringList mv_channel_items(int last) {
 // "OFF", "ON".
 inline QStringList mv_off_on_items() { return {QStringLiteral("OFF"), QStringLiteral("ON")}; }
 
-// Whether a multiviewer command just went to a device: always over the LAN,
-// over the serial port only while the port is open; no other mode sends.
-// Effects on the preview that follow a send happen only then.
+// Whether a multiviewer command just went to a device (mv_device::reachable
+// of the device target). Effects on the preview that follow a send happen
+// only then.
 inline bool mv_send_reached_link(const CKELVARO_16_VIEWDlg& main) {
-  return main.m_eState == 0 || (main.m_eState == 1 && main.m_comm.is_open());
+  return mv_device::reachable(main.device_target(), main.m_comm.is_open());
 }
+
+// The state query of the multiviewer tabs, into the main window's model: by
+// the device target's medium, over the LAN whatever it says (the status
+// tab), or over the serial line. Nothing is asked of a device that cannot be
+// reached (the serial port closed); otherwise m_16_view_state_read is set
+// once the exchange has run, answered or not. From inside another
+// exchange's wait the query runs once that one has ended.
+void QueryDeviceState();
+void QueryDeviceStateLan();
+void QueryDeviceStateSerial();
 
 // Selects item `index` of a list, or nothing when the list has no such item.
 inline void mv_select_item(QComboBox* list, int index) {

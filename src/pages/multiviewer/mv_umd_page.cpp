@@ -9,12 +9,11 @@
 
 #include "app/error_box.h"
 #include "app/main_window.h"
-#include "link/trace.h"
-#include "pages/multiviewer/mv_commands.h"
 #include "devices/multiviewer/mv_frames.h"
+#include "devices/multiviewer/umd_label_csv.h"
+#include "link/trace.h"
 #include "pages/multiviewer/mv_preview.h"
 #include "pages/multiviewer/mv_subpage_util.h"
-#include "devices/multiviewer/umd_label_csv.h"
 
 namespace {
 using C = CClass_16view_umd;
@@ -122,13 +121,13 @@ void CClass_16view_umd::send_label(int window) {
   if (!m_p_main) return;
   const QString text = edit(field_id(window))->text();
   m_p_main->m_16_view_umd_text[window - 1] = text;
-  SendMvCommand(mv_cmd::kUmdText, umd_text_payload(static_cast<uint8_t>(window), text));
+  mv_device::set_label(m_p_main->transports(), m_p_main->device_target(),
+                       static_cast<uint8_t>(window), text);
 }
 
 void CClass_16view_umd::on_umd_enable(int selection) {
   if (!m_p_main || selection < 0) return;
-  const uint8_t payload[] = {static_cast<uint8_t>(selection)};
-  SendMvCommand(mv_cmd::kUmdEnable, payload);
+  mv_device::set_umd(m_p_main->transports(), m_p_main->device_target(), selection != 0);
   m_p_main->m_16_view_umd_show = selection != 0 ? 1 : 0;
   if (mv_send_reached_link(*m_p_main)) RecalcUmdStrips(*m_p_main);
 }

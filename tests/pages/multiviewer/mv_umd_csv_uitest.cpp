@@ -98,7 +98,7 @@ TEST_F(MvUmdCsvTest, AFileWithABadLineIsRefusedWholeAndNothingIsSent) {
       {"window,label\n1,A\n17,B\n", 3, "unknown window '17'"},
       {"1,A\n0,B\n", 2, "unknown window '0'"},
       {"1,A\nfirst,B\n", 2, "unknown window 'first'"},
-      {"1,A\n2,ABCDEFGHIJK\n", 2, "label of 11 characters"},
+      {"1,A\n2,ABCDEFGHIJKLMNOPQ\n", 2, "label of 17 characters"},
       {"1,A\n2,\xC3\x28\n", 2, "not UTF-8"},
       {"1,A\n2 B\n", 2, "no comma"},
       {"1,A\n1,B\n", 2, "named a second time"},
