@@ -5,14 +5,12 @@
 #include <ostream>
 
 #include "ctl/ctl.h"
-#include "devices/matrix/matrix_commands.h"
-#include "pages/matrix/matrix_page.h"
+#include "devices/device_kinds.h"
+#include "devices/matrix/matrix_device.h"
 
 namespace ctl {
 
 namespace {
-constexpr uint8_t kMatrixType = 0x81;
-
 const char* const kMatrixHelp =
     "Usage: kelvaro-ctl (--device ADDRESS[,ID] | --serial-port NAME) matrix COMMAND\n"
     "Matrix router commands, as the matrix page sends them:\n"
@@ -26,12 +24,10 @@ const char* const kMatrixHelp =
 // A routing text over the transport the target names.
 Action send_text(MatrixText text) {
   return [text = std::move(text)](Context& c) {
-    if (!c.connect(kMatrixType)) return kExitUsage;
-    if (c.target.serial())
-      c.link.send_serial_bytes(text);
-    else
-      c.link.send_udp_bytes(text, kMatrixTextPauseMs);
-    return kExitOk;
+    const std::optional<::Target> target = c.connect(device_type::kMatrix);
+    if (!target) return kExitUsage;
+    return c.exit_for(matrix_device::send_text(c.transports(), *target, text), "the matrix text",
+                      0);
   };
 }
 
@@ -56,22 +52,21 @@ Parsed parse_matrix(const Args& a) {
     if (n == 1) {
       const std::optional<bool> on = parse_on_off(a.words[1]);
       if (!on) return Parsed::fail(bad_value("lock", a.words[1], "on or off"));
-      return Parsed::run([state = static_cast<uint8_t>(*on)](Context& c) {
-        if (!c.connect(kMatrixType)) return kExitUsage;
-        c.link.send_udp_command(matrix_cmd::kLockChange, std::span<const uint8_t>(&state, 1),
-                                kMatrixLockPauseMs);
-        return kExitOk;
+      return Parsed::run([locked = *on](Context& c) {
+        const std::optional<::Target> target = c.connect(device_type::kMatrix);
+        if (!target) return kExitUsage;
+        return c.exit_for(matrix_device::set_lock(c.transports(), *target, locked),
+                          "the matrix lock", 0);
       });
     }
     return Parsed::run([](Context& c) {
-      if (!c.connect(kMatrixType)) return kExitUsage;
+      const std::optional<::Target> target = c.connect(device_type::kMatrix);
+      if (!target) return kExitUsage;
       std::optional<uint8_t> lock;
-      c.link.query_udp(matrix_cmd::kLockQuery, {}, kMatrixLockQueryBoundMs, kMatrixLockPauseMs,
-                       [&lock](std::span<const uint8_t> datagram) {
-                         lock = matrix_lock_from_reply(datagram);
-                         return lock.has_value();
-                       });
-      if (!lock) return c.no_reply("the matrix lock query", kMatrixLockQueryBoundMs);
+      const Outcome outcome = matrix_device::query_lock(
+          c.transports(), *target,
+          [&lock](const Outcome&, std::optional<uint8_t> value) { lock = value; });
+      if (!lock) return c.exit_for(outcome, "the matrix lock query", kMatrixLockQueryBoundMs);
       if (c.json)
         c.out << "{\"lock\": " << (*lock ? "true" : "false") << ", \"value\": " << int(*lock)
               << "}\n";
