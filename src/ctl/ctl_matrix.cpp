@@ -2,6 +2,7 @@
 // pause; serial: one write) and its panel lock, two control frames that
 // always travel over the LAN, as the matrix page sends them.
 #include <array>
+#include <functional>
 #include <ostream>
 
 #include "ctl/ctl.h"
@@ -21,13 +22,13 @@ const char* const kMatrixHelp =
     "  lock on|off            the panel lock (LAN only)\n"
     "  lock [--json]          read the panel lock (LAN only, 200 ms)\n";
 
-// A routing text over the transport the target names.
-Action send_text(MatrixText text) {
-  return [text = std::move(text)](Context& c) {
+// A routing command over the transport the target names.
+using RoutingOp = std::function<Outcome(const Transports& t, const ::Target& target)>;
+Action send_routing(RoutingOp op) {
+  return [op = std::move(op)](Context& c) {
     const std::optional<::Target> target = c.connect(device_type::kMatrix);
     if (!target) return kExitUsage;
-    return c.exit_for(matrix_device::send_text(c.transports(), *target, text), "the matrix text",
-                      0);
+    return c.exit_for(op(c.transports(), *target), "the matrix command", 0);
   };
 }
 
@@ -92,17 +93,22 @@ Parsed parse_matrix(const Args& a) {
       if (comma == std::string::npos) break;
       start = comma + 1;
     }
-    return Parsed::run(send_text(build_matrix_apply(*input, route)));
+    return Parsed::run(
+        send_routing([input = *input, route](const Transports& t, const ::Target& d) {
+          return matrix_device::route(t, d, input, route);
+        }));
   }
   if (cmd == "all") {
     if (n != 1) return usage("all INPUT");
     const std::optional<uint8_t> input = port_number(a.words[1]);
     if (!input) return Parsed::fail(bad_value("INPUT", a.words[1], "an input 1 to 8"));
-    return Parsed::run(send_text(build_matrix_one_to_all(*input)));
+    return Parsed::run(send_routing([input = *input](const Transports& t, const ::Target& d) {
+      return matrix_device::one_to_all(t, d, input);
+    }));
   }
   if (cmd == "one-to-one") {
     if (n != 0) return usage("one-to-one");
-    return Parsed::run(send_text(build_matrix_one_to_one()));
+    return Parsed::run(send_routing(matrix_device::one_to_one));
   }
   return Parsed::fail("matrix: unknown command '" + cmd + "' (see kelvaro-ctl matrix --help)");
 }

@@ -12,12 +12,14 @@ std::vector<uint8_t> lock_frame(const Target& target, uint8_t command,
                                 std::span<const uint8_t> payload = {}) {
   return build_frame(target.dev_type, target.dev_id, Link::Udp, command, payload);
 }
-}  // namespace
 
+// A text command by the target's medium: a datagram and its pause on the
+// LAN, one write without pause on the serial line.
 Outcome send_text(const Transports& t, const Target& target, std::span<const uint8_t> text) {
   const uint32_t pause = target.medium == Medium::Lan ? kMatrixTextPauseMs : 0;
   return t.of(target).send(target, text, pause);
 }
+}  // namespace
 
 Outcome route(const Transports& t, const Target& target, uint8_t input,
               std::span<const uint8_t, kMatrixPorts> route) {

@@ -31,8 +31,6 @@ Outcome route(const Transports& t, const Target& target, uint8_t input,
 Outcome one_to_all(const Transports& t, const Target& target, uint8_t input);
 // Input n to output n for every n ("All#.").
 Outcome one_to_one(const Transports& t, const Target& target);
-// Any text command, by the target's medium.
-Outcome send_text(const Transports& t, const Target& target, std::span<const uint8_t> text);
 
 // Whether a text command counts as handed on, so that the panel may show its
 // result: on the LAN always (a lost datagram is never reported), on the

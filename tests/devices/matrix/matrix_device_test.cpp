@@ -70,18 +70,20 @@ TEST_F(MatrixDeviceTest, TextCommandsGoByTheMediumLanWithItsPauseSerialAsOneWrit
   uint8_t route[kMatrixPorts] = {3, 3, 0, 0, 3, 0, 0, 0};
   EXPECT_EQ(matrix_device::route(t, target(), 3, route).status, Status::Sent);
   ASSERT_TRUE(sim_.received_text(kLan, "3V1,2,5."));
+  // The pause follows the datagram inside the call.
+  const auto before = std::chrono::steady_clock::now();
   EXPECT_EQ(matrix_device::one_to_all(t, target(), 5).status, Status::Sent);
+  EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(19));
   ASSERT_TRUE(sim_.received_text(kLan, "5All."));
   EXPECT_EQ(matrix_device::one_to_one(t, target()).status, Status::Sent);
   ASSERT_TRUE(sim_.received_text(kLan, "All#."));
-  // One datagram each, exactly the text, from the bind port, 20 ms apart.
+  // One datagram each, exactly the text, from the bind port.
   const auto frames = sim_.wait_frames(3);
   ASSERT_EQ(frames.size(), 3u);
   for (size_t i = 0; i < frames.size(); ++i) {
     EXPECT_TRUE(frames[i].text);
     EXPECT_NE(frames[i].sender.find(":" + std::to_string(sim_.options().bind_port)),
               std::string::npos);
-    if (i) EXPECT_GE(frames[i].time - frames[i - 1].time, std::chrono::milliseconds(20));
   }
   EXPECT_EQ(sim_.sim().matrix_state(kLan).route, (std::array<uint8_t, 8>{1, 2, 3, 4, 5, 6, 7, 8}));
 
