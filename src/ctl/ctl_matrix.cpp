@@ -4,6 +4,7 @@
 #include <array>
 #include <functional>
 #include <ostream>
+#include <string>
 
 #include "ctl/ctl.h"
 #include "devices/device_kinds.h"
@@ -12,7 +13,7 @@
 namespace ctl {
 
 namespace {
-const char* const kMatrixHelp =
+const std::string kMatrixHelp =
     "Usage: kelvaro-ctl (--device ADDRESS[,ID] | --serial-port NAME) matrix COMMAND\n"
     "Matrix router commands, as the matrix page sends them:\n"
     "  route INPUT OUTPUTS    input 1..8 to the outputs 1..8 listed with commas\n"
@@ -20,7 +21,8 @@ const char* const kMatrixHelp =
     "  all INPUT              input 1..8 to every output (5All.)\n"
     "  one-to-one             input n to output n for every n (All#.)\n"
     "  lock on|off            the panel lock (LAN only)\n"
-    "  lock [--json]          read the panel lock (LAN only, 200 ms)\n";
+    "  lock [--json]          read the panel lock (LAN only, " +
+    std::to_string(kMatrixLockQueryBoundMs) + " ms)\n";
 
 // A routing command over the transport the target names.
 using RoutingOp = std::function<Outcome(const Transports& t, const ::Target& target)>;
@@ -40,7 +42,7 @@ std::optional<uint8_t> port_number(const std::string& text) {
 }  // namespace
 
 Parsed parse_matrix(const Args& a) {
-  if (auto early = help_or_missing_command(a, "matrix", kMatrixHelp)) return *early;
+  if (auto early = help_or_missing_command(a, "matrix", kMatrixHelp.c_str())) return *early;
   const std::string& cmd = a.words[0];
   const size_t n = a.words.size() - 1;
   auto usage = [&cmd](const char* text) {

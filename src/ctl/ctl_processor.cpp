@@ -3,24 +3,26 @@
 // rk5502 is reached over the LAN only; the tm3306 over the LAN or the serial
 // line.
 #include <ostream>
+#include <string>
 
 #include "ctl/ctl.h"
 #include "devices/device_kinds.h"
 #include "devices/processor/processor_device.h"
-#include "devices/processor/processor_model.h"
 
 namespace ctl {
 
 namespace {
-const char* const kRk5502Help =
+const std::string kRk5502Help =
     "Usage: kelvaro-ctl --device ADDRESS[,ID] rk5502 COMMAND\n"
     "rk5502 commands (LAN only), as its page sends them:\n"
-    "  state [--json]   read the output format, layout, inset channels and loop (1000 ms)\n"
-    "  layout CODE      choose layout 0..17\n";
-const char* const kTm3306Help =
+    "  state [--json]   read the output format, layout, inset channels and loop (" +
+    std::to_string(kRk5502QueryBoundMs) + " ms)\n" + "  layout CODE      choose layout 0.." +
+    std::to_string(kRk5502LayoutMax) + "\n";
+const std::string kTm3306Help =
     "Usage: kelvaro-ctl (--device ADDRESS[,ID] | --serial-port NAME) tm3306 COMMAND\n"
     "tm3306 commands, as its page sends them:\n"
-    "  layout CODE      choose layout 0..15\n";
+    "  layout CODE      choose layout 0.." +
+    std::to_string(kTm3306LayoutMax) + "\n";
 
 Action send_layout(uint8_t dev_type, uint8_t code) {
   return [dev_type, code](Context& c) {
@@ -57,7 +59,7 @@ int query_rk5502(Context& c) {
 }  // namespace
 
 Parsed parse_rk5502(const Args& a) {
-  if (auto early = help_or_missing_command(a, "rk5502", kRk5502Help)) return *early;
+  if (auto early = help_or_missing_command(a, "rk5502", kRk5502Help.c_str())) return *early;
   if (const std::string why = need_lan(a, "the rk5502"); !why.empty()) return Parsed::fail(why);
   const std::string& cmd = a.words[0];
   if (cmd == "state") {
@@ -66,21 +68,25 @@ Parsed parse_rk5502(const Args& a) {
   }
   if (cmd == "layout") {
     if (a.words.size() != 2) return Parsed::fail("rk5502 layout: usage: rk5502 layout CODE");
-    const std::optional<int> code = parse_number(a.words[1], 0, kLayoutCodeCount - 1);
-    if (!code) return Parsed::fail(bad_value("CODE", a.words[1], "a layout code 0 to 17"));
+    const std::optional<int> code = parse_number(a.words[1], 0, kRk5502LayoutMax);
+    if (!code)
+      return Parsed::fail(
+          bad_value("CODE", a.words[1], "a layout code 0 to " + std::to_string(kRk5502LayoutMax)));
     return Parsed::run(send_layout(device_type::kRk5502, static_cast<uint8_t>(*code)));
   }
   return Parsed::fail("rk5502: unknown command '" + cmd + "' (see kelvaro-ctl rk5502 --help)");
 }
 
 Parsed parse_tm3306(const Args& a) {
-  if (auto early = help_or_missing_command(a, "tm3306", kTm3306Help)) return *early;
+  if (auto early = help_or_missing_command(a, "tm3306", kTm3306Help.c_str())) return *early;
   if (const std::string why = need_target(a); !why.empty()) return Parsed::fail(why);
   const std::string& cmd = a.words[0];
   if (cmd == "layout") {
     if (a.words.size() != 2) return Parsed::fail("tm3306 layout: usage: tm3306 layout CODE");
     const std::optional<int> code = parse_number(a.words[1], 0, kTm3306LayoutMax);
-    if (!code) return Parsed::fail(bad_value("CODE", a.words[1], "a layout code 0 to 15"));
+    if (!code)
+      return Parsed::fail(
+          bad_value("CODE", a.words[1], "a layout code 0 to " + std::to_string(kTm3306LayoutMax)));
     return Parsed::run(send_layout(device_type::kTm3306, static_cast<uint8_t>(*code)));
   }
   return Parsed::fail("tm3306: unknown command '" + cmd + "' (see kelvaro-ctl tm3306 --help)");

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "devices/processor/processor_frames.h"
+#include "devices/processor/processor_model.h"
 #include "link/device_link.h"
 #include "link/transport.h"
 
@@ -17,9 +18,10 @@ constexpr uint32_t kProcessorLayoutPauseMs = kUdpCommandPauseMs;
 // reply, and pauses this long after sending before it looks for it.
 constexpr uint32_t kRk5502QueryBoundMs = 1000;
 constexpr uint32_t kRk5502QueryPauseMs = 10;
-// The tm3306 has keys for layout codes 0..15 only; the rk5502 also takes the
-// codes its state reply can report (up to kLayoutCodeCount - 1).
+// The highest layout code each takes: the tm3306 has keys for 0..15 only;
+// the rk5502 also takes 16 and 17, which its state reply can report.
 constexpr uint8_t kTm3306LayoutMax = 15;
+constexpr uint8_t kRk5502LayoutMax = kLayoutCodeCount - 1;
 
 namespace rk5502_device {
 
