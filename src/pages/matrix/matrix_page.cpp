@@ -157,8 +157,11 @@ void CClass_matrix_control::SendMatrixOneToAll() {
   if (main->m_matrix_btn_lock || main->m_matrix_input == 0 || main->m_eMatrixState != 1) return;
   const Target target = main->device_target();
   std::fill(std::begin(main->m_matrix_route), std::end(main->m_matrix_route), main->m_matrix_input);
+  // The pause after a datagram runs events: the page may be gone after it.
+  const PageGuard page(this);
   const Outcome outcome =
       matrix_device::one_to_all(main->transports(), target, main->m_matrix_input);
+  if (!page) return;
   if (matrix_device::text_handed_on(target, outcome)) RedrawMatrixOutputs(main->m_matrix_input);
 }
 
@@ -168,8 +171,9 @@ void CClass_matrix_control::SendMatrixOneToOne() {
   if (main->m_matrix_btn_lock) return;
   const Target target = main->device_target();
   for (int j = 1; j <= kMatrixPorts; ++j) main->m_matrix_route[j - 1] = static_cast<uint8_t>(j);
+  const PageGuard page(this);
   const Outcome outcome = matrix_device::one_to_one(main->transports(), target);
-  if (!matrix_device::text_handed_on(target, outcome)) return;
+  if (!page || !matrix_device::text_handed_on(target, outcome)) return;
   if (valid_port(main->m_matrix_input))
     set_key_face(IDC_MATRIX_INPUT_1 + main->m_matrix_input - 1,
                  matrix_key_bitmap(main->m_matrix_input, false));

@@ -127,11 +127,13 @@ void CClass_rk5502_main_dlg::SelectRk5502Layout(int code) {
     data.pip_child_ch[0] = 1;
     if (data.pip_child_ch[1] == 1) data.pip_child_ch[1] = 2;
   }
+  // The preview first: the pause after the frame runs events, and the page
+  // may be gone after it.
+  RecalcLayoutRects();
   if (m_state_just_read)
     m_state_just_read = 0;
   else
     SendRk5502Layout();
-  RecalcLayoutRects();
 }
 
 void CClass_rk5502_main_dlg::SendRk5502Layout() {
