@@ -2,18 +2,18 @@
 // pause; serial: one write) and its panel lock, two control frames that
 // always travel over the LAN, as the matrix page sends them.
 #include <array>
+#include <functional>
 #include <ostream>
+#include <string>
 
 #include "ctl/ctl.h"
-#include "devices/matrix/matrix_commands.h"
-#include "pages/matrix/matrix_page.h"
+#include "devices/device_kinds.h"
+#include "devices/matrix/matrix_device.h"
 
 namespace ctl {
 
 namespace {
-constexpr uint8_t kMatrixType = 0x81;
-
-const char* const kMatrixHelp =
+const std::string kMatrixHelp =
     "Usage: kelvaro-ctl (--device ADDRESS[,ID] | --serial-port NAME) matrix COMMAND\n"
     "Matrix router commands, as the matrix page sends them:\n"
     "  route INPUT OUTPUTS    input 1..8 to the outputs 1..8 listed with commas\n"
@@ -21,17 +21,16 @@ const char* const kMatrixHelp =
     "  all INPUT              input 1..8 to every output (5All.)\n"
     "  one-to-one             input n to output n for every n (All#.)\n"
     "  lock on|off            the panel lock (LAN only)\n"
-    "  lock [--json]          read the panel lock (LAN only, 200 ms)\n";
+    "  lock [--json]          read the panel lock (LAN only, " +
+    std::to_string(kMatrixLockQueryBoundMs) + " ms)\n";
 
-// A routing text over the transport the target names.
-Action send_text(MatrixText text) {
-  return [text = std::move(text)](Context& c) {
-    if (!c.connect(kMatrixType)) return kExitUsage;
-    if (c.target.serial())
-      c.link.send_serial_bytes(text);
-    else
-      c.link.send_udp_bytes(text, kMatrixTextPauseMs);
-    return kExitOk;
+// A routing command over the transport the target names.
+using RoutingOp = std::function<Outcome(const Transports& t, const ::Target& target)>;
+Action send_routing(RoutingOp op) {
+  return [op = std::move(op)](Context& c) {
+    const std::optional<::Target> target = c.connect(device_type::kMatrix);
+    if (!target) return kExitUsage;
+    return c.exit_for(op(c.transports(), *target), "the matrix command", 0);
   };
 }
 
@@ -43,7 +42,7 @@ std::optional<uint8_t> port_number(const std::string& text) {
 }  // namespace
 
 Parsed parse_matrix(const Args& a) {
-  if (auto early = help_or_missing_command(a, "matrix", kMatrixHelp)) return *early;
+  if (auto early = help_or_missing_command(a, "matrix", kMatrixHelp.c_str())) return *early;
   const std::string& cmd = a.words[0];
   const size_t n = a.words.size() - 1;
   auto usage = [&cmd](const char* text) {
@@ -56,22 +55,21 @@ Parsed parse_matrix(const Args& a) {
     if (n == 1) {
       const std::optional<bool> on = parse_on_off(a.words[1]);
       if (!on) return Parsed::fail(bad_value("lock", a.words[1], "on or off"));
-      return Parsed::run([state = static_cast<uint8_t>(*on)](Context& c) {
-        if (!c.connect(kMatrixType)) return kExitUsage;
-        c.link.send_udp_command(matrix_cmd::kLockChange, std::span<const uint8_t>(&state, 1),
-                                kMatrixLockPauseMs);
-        return kExitOk;
+      return Parsed::run([locked = *on](Context& c) {
+        const std::optional<::Target> target = c.connect(device_type::kMatrix);
+        if (!target) return kExitUsage;
+        return c.exit_for(matrix_device::set_lock(c.transports(), *target, locked),
+                          "the matrix lock", 0);
       });
     }
     return Parsed::run([](Context& c) {
-      if (!c.connect(kMatrixType)) return kExitUsage;
+      const std::optional<::Target> target = c.connect(device_type::kMatrix);
+      if (!target) return kExitUsage;
       std::optional<uint8_t> lock;
-      c.link.query_udp(matrix_cmd::kLockQuery, {}, kMatrixLockQueryBoundMs, kMatrixLockPauseMs,
-                       [&lock](std::span<const uint8_t> datagram) {
-                         lock = matrix_lock_from_reply(datagram);
-                         return lock.has_value();
-                       });
-      if (!lock) return c.no_reply("the matrix lock query", kMatrixLockQueryBoundMs);
+      const Outcome outcome = matrix_device::query_lock(
+          c.transports(), *target,
+          [&lock](const Outcome&, std::optional<uint8_t> value) { lock = value; });
+      if (!lock) return c.exit_for(outcome, "the matrix lock query", kMatrixLockQueryBoundMs);
       if (c.json)
         c.out << "{\"lock\": " << (*lock ? "true" : "false") << ", \"value\": " << int(*lock)
               << "}\n";
@@ -97,17 +95,22 @@ Parsed parse_matrix(const Args& a) {
       if (comma == std::string::npos) break;
       start = comma + 1;
     }
-    return Parsed::run(send_text(build_matrix_apply(*input, route)));
+    return Parsed::run(
+        send_routing([input = *input, route](const Transports& t, const ::Target& d) {
+          return matrix_device::route(t, d, input, route);
+        }));
   }
   if (cmd == "all") {
     if (n != 1) return usage("all INPUT");
     const std::optional<uint8_t> input = port_number(a.words[1]);
     if (!input) return Parsed::fail(bad_value("INPUT", a.words[1], "an input 1 to 8"));
-    return Parsed::run(send_text(build_matrix_one_to_all(*input)));
+    return Parsed::run(send_routing([input = *input](const Transports& t, const ::Target& d) {
+      return matrix_device::one_to_all(t, d, input);
+    }));
   }
   if (cmd == "one-to-one") {
     if (n != 0) return usage("one-to-one");
-    return Parsed::run(send_text(build_matrix_one_to_one()));
+    return Parsed::run(send_routing(matrix_device::one_to_one));
   }
   return Parsed::fail("matrix: unknown command '" + cmd + "' (see kelvaro-ctl matrix --help)");
 }

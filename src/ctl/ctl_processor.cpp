@@ -3,52 +3,47 @@
 // rk5502 is reached over the LAN only; the tm3306 over the LAN or the serial
 // line.
 #include <ostream>
+#include <string>
 
 #include "ctl/ctl.h"
-#include "devices/processor/processor_frames.h"
-#include "devices/processor/processor_model.h"
+#include "devices/device_kinds.h"
+#include "devices/processor/processor_device.h"
 
 namespace ctl {
 
 namespace {
-constexpr uint8_t kRk5502Type = 0x60;
-constexpr uint8_t kTm3306Type = 0xA3;
-// The tm3306 page has buttons for codes 0..15 only; the rk5502 also takes the
-// two codes 16 and 17 that its state reply can report.
-constexpr int kTm3306LayoutMax = 15;
-
-const char* const kRk5502Help =
+const std::string kRk5502Help =
     "Usage: kelvaro-ctl --device ADDRESS[,ID] rk5502 COMMAND\n"
     "rk5502 commands (LAN only), as its page sends them:\n"
-    "  state [--json]   read the output format, layout, inset channels and loop (1000 ms)\n"
-    "  layout CODE      choose layout 0..17\n";
-const char* const kTm3306Help =
+    "  state [--json]   read the output format, layout, inset channels and loop (" +
+    std::to_string(kRk5502QueryBoundMs) + " ms)\n" + "  layout CODE      choose layout 0.." +
+    std::to_string(kRk5502LayoutMax) + "\n";
+const std::string kTm3306Help =
     "Usage: kelvaro-ctl (--device ADDRESS[,ID] | --serial-port NAME) tm3306 COMMAND\n"
     "tm3306 commands, as its page sends them:\n"
-    "  layout CODE      choose layout 0..15\n";
+    "  layout CODE      choose layout 0.." +
+    std::to_string(kTm3306LayoutMax) + "\n";
 
 Action send_layout(uint8_t dev_type, uint8_t code) {
   return [dev_type, code](Context& c) {
-    if (!c.connect(dev_type)) return kExitUsage;
-    const std::span<const uint8_t> payload(&code, 1);
-    // The rk5502 page sends over UDP whatever the connection mode.
-    if (dev_type == kRk5502Type)
-      c.link.send_udp_command(processor_cmd::kLayout, payload);
-    else
-      c.link.send_command(processor_cmd::kLayout, payload);
-    return kExitOk;
+    const std::optional<::Target> target = c.connect(dev_type);
+    if (!target) return kExitUsage;
+    // The rk5502 goes over UDP whatever the target; the tm3306 by its medium.
+    const Outcome outcome = dev_type == device_type::kRk5502
+                                ? rk5502_device::set_layout(c.transports(), *target, code)
+                                : tm3306_device::set_layout(c.transports(), *target, code);
+    return c.exit_for(outcome, "the layout", 0);
   };
 }
 
 int query_rk5502(Context& c) {
-  if (!c.connect(kRk5502Type)) return kExitUsage;
+  const std::optional<::Target> target = c.connect(device_type::kRk5502);
+  if (!target) return kExitUsage;
   std::optional<Rk5502StateReply> state;
-  c.link.query_udp(processor_cmd::kRk5502StateQuery, {}, kRk5502QueryBoundMs, kRk5502QueryPauseMs,
-                   [&state](std::span<const uint8_t> datagram) {
-                     state = decode_rk5502_state(datagram);
-                     return state.has_value();
-                   });
-  if (!state) return c.no_reply("the rk5502 state query", kRk5502QueryBoundMs);
+  const Outcome outcome = rk5502_device::query_state(
+      c.transports(), *target,
+      [&state](const Outcome&, std::optional<Rk5502StateReply> reply) { state = reply; });
+  if (!state) return c.exit_for(outcome, "the rk5502 state query", kRk5502QueryBoundMs);
   if (c.json) {
     c.out << "{\"output_format\": " << int(state->output_format)
           << ", \"layout\": " << int(state->show_mode) << ", \"pip_channels\": ["
@@ -64,7 +59,7 @@ int query_rk5502(Context& c) {
 }  // namespace
 
 Parsed parse_rk5502(const Args& a) {
-  if (auto early = help_or_missing_command(a, "rk5502", kRk5502Help)) return *early;
+  if (auto early = help_or_missing_command(a, "rk5502", kRk5502Help.c_str())) return *early;
   if (const std::string why = need_lan(a, "the rk5502"); !why.empty()) return Parsed::fail(why);
   const std::string& cmd = a.words[0];
   if (cmd == "state") {
@@ -73,22 +68,26 @@ Parsed parse_rk5502(const Args& a) {
   }
   if (cmd == "layout") {
     if (a.words.size() != 2) return Parsed::fail("rk5502 layout: usage: rk5502 layout CODE");
-    const std::optional<int> code = parse_number(a.words[1], 0, kLayoutCodeCount - 1);
-    if (!code) return Parsed::fail(bad_value("CODE", a.words[1], "a layout code 0 to 17"));
-    return Parsed::run(send_layout(kRk5502Type, static_cast<uint8_t>(*code)));
+    const std::optional<int> code = parse_number(a.words[1], 0, kRk5502LayoutMax);
+    if (!code)
+      return Parsed::fail(
+          bad_value("CODE", a.words[1], "a layout code 0 to " + std::to_string(kRk5502LayoutMax)));
+    return Parsed::run(send_layout(device_type::kRk5502, static_cast<uint8_t>(*code)));
   }
   return Parsed::fail("rk5502: unknown command '" + cmd + "' (see kelvaro-ctl rk5502 --help)");
 }
 
 Parsed parse_tm3306(const Args& a) {
-  if (auto early = help_or_missing_command(a, "tm3306", kTm3306Help)) return *early;
+  if (auto early = help_or_missing_command(a, "tm3306", kTm3306Help.c_str())) return *early;
   if (const std::string why = need_target(a); !why.empty()) return Parsed::fail(why);
   const std::string& cmd = a.words[0];
   if (cmd == "layout") {
     if (a.words.size() != 2) return Parsed::fail("tm3306 layout: usage: tm3306 layout CODE");
     const std::optional<int> code = parse_number(a.words[1], 0, kTm3306LayoutMax);
-    if (!code) return Parsed::fail(bad_value("CODE", a.words[1], "a layout code 0 to 15"));
-    return Parsed::run(send_layout(kTm3306Type, static_cast<uint8_t>(*code)));
+    if (!code)
+      return Parsed::fail(
+          bad_value("CODE", a.words[1], "a layout code 0 to " + std::to_string(kTm3306LayoutMax)));
+    return Parsed::run(send_layout(device_type::kTm3306, static_cast<uint8_t>(*code)));
   }
   return Parsed::fail("tm3306: unknown command '" + cmd + "' (see kelvaro-ctl tm3306 --help)");
 }

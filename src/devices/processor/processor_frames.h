@@ -1,7 +1,7 @@
 #pragma once
 // The wire of the two four-input processors: their command codes and the
-// rk5502 state reply reader. Pure functions over bytes; the pages send and
-// receive through the device link.
+// rk5502 state reply reader. Pure functions over bytes; the exchanges are in
+// processor_device.h.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -11,11 +11,6 @@ namespace processor_cmd {
 constexpr uint8_t kRk5502StateQuery = 0x90;  // 20-byte frame, no payload; reply carries 0x90
 constexpr uint8_t kLayout = 0x94;            // 21-byte frame, payload: layout code
 }  // namespace processor_cmd
-
-// The rk5502 state query waits this long after it starts, and pauses this
-// long after sending before it looks for the reply.
-constexpr uint32_t kRk5502QueryBoundMs = 1000;
-constexpr uint32_t kRk5502QueryPauseMs = 10;
 
 // The longest UMD name a state reply may announce.
 constexpr uint8_t kRk5502UmdNameMax = 32;

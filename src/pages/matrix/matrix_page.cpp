@@ -5,8 +5,7 @@
 #include "app/main_window.h"
 #include "controls/shade_button.h"
 #include "controls/skin_button.h"
-#include "link/exchange.h"
-#include "devices/matrix/matrix_commands.h"
+#include "devices/matrix/matrix_device.h"
 #include "pages/matrix/matrix_function_page.h"
 #include "pages/matrix/matrix_setting_page.h"
 
@@ -147,27 +146,34 @@ void CClass_matrix_control::SendMatrixApply() {
   CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg;
   if (!main) return;
   if (main->m_matrix_btn_lock || main->m_matrix_input == 0 || main->m_eMatrixState != 1) return;
-  const MatrixText text = build_matrix_apply(main->m_matrix_input, main->m_matrix_route);
-  if (text.empty()) return;  // no output carries the input
-  SendMatrixText(text.data(), text.size());
+  // Nothing goes out when no output carries the input.
+  matrix_device::route(main->transports(), main->device_target(), main->m_matrix_input,
+                       main->m_matrix_route);
 }
 
 void CClass_matrix_control::SendMatrixOneToAll() {
   CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg;
   if (!main) return;
   if (main->m_matrix_btn_lock || main->m_matrix_input == 0 || main->m_eMatrixState != 1) return;
-  const MatrixText text = build_matrix_one_to_all(main->m_matrix_input);
+  const Target target = main->device_target();
   std::fill(std::begin(main->m_matrix_route), std::end(main->m_matrix_route), main->m_matrix_input);
-  if (SendMatrixText(text.data(), text.size())) RedrawMatrixOutputs(main->m_matrix_input);
+  // The pause after a datagram runs events: the page may be gone after it.
+  const PageGuard page(this);
+  const Outcome outcome =
+      matrix_device::one_to_all(main->transports(), target, main->m_matrix_input);
+  if (!page) return;
+  if (matrix_device::text_handed_on(target, outcome)) RedrawMatrixOutputs(main->m_matrix_input);
 }
 
 void CClass_matrix_control::SendMatrixOneToOne() {
   CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg;
   if (!main) return;
   if (main->m_matrix_btn_lock) return;
-  const MatrixText text = build_matrix_one_to_one();
+  const Target target = main->device_target();
   for (int j = 1; j <= kMatrixPorts; ++j) main->m_matrix_route[j - 1] = static_cast<uint8_t>(j);
-  if (!SendMatrixText(text.data(), text.size())) return;
+  const PageGuard page(this);
+  const Outcome outcome = matrix_device::one_to_one(main->transports(), target);
+  if (!page || !matrix_device::text_handed_on(target, outcome)) return;
   if (valid_port(main->m_matrix_input))
     set_key_face(IDC_MATRIX_INPUT_1 + main->m_matrix_input - 1,
                  matrix_key_bitmap(main->m_matrix_input, false));
@@ -175,38 +181,16 @@ void CClass_matrix_control::SendMatrixOneToOne() {
   main->m_matrix_input = 0;
 }
 
-bool CClass_matrix_control::SendMatrixText(const uint8_t* bytes, size_t n) {
-  CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg;
-  if (!main) return false;
-  if (main->m_eState == 0) {
-    // The LAN does not report a lost datagram: a send always counts.
-    main->send_udp_bytes(std::span<const uint8_t>(bytes, n), kMatrixTextPauseMs);
-    return true;
-  }
-  if (main->m_eState == 1) {
-    return main->send_serial_bytes(std::span<const uint8_t>(bytes, n));
-  }
-  return false;
-}
-
 void CClass_matrix_control::QueryMatrixLock() {
   CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg;
   if (!main) return;
-  if (exchange_would_queue()) {
-    run_exchange("matrix lock query", [page = PageGuard(this), this] {
-      if (page) QueryMatrixLock();
-    });
-    return;
-  }
   // The lock lives in the device and is always asked over UDP, whatever the
-  // connection mode. Without a reply the lock keeps its value.
-  main->query_udp(matrix_cmd::kLockQuery, {}, kMatrixLockQueryBoundMs, kMatrixLockPauseMs,
-                  [main](std::span<const uint8_t> datagram) {
-                    const std::optional<uint8_t> lock = matrix_lock_from_reply(datagram);
-                    if (!lock) return false;
-                    main->m_matrix_btn_lock = *lock;
-                    return true;
-                  });
+  // connection mode (the device operation's rule). The lock belongs to the
+  // main window, which outlives any queued exchange.
+  matrix_device::query_lock(main->transports(), main->device_target(),
+                            [main](const Outcome&, std::optional<uint8_t> lock) {
+                              if (lock) main->m_matrix_btn_lock = *lock;
+                            });
 }
 
 void CClass_matrix_control::ToggleMatrixLock() {
@@ -218,6 +202,5 @@ void CClass_matrix_control::ToggleMatrixLock() {
       lock->set_bitmap(next ? kMatrixLockOnBitmap : kMatrixLockOffBitmap);
   }
   main->m_matrix_btn_lock = next;
-  const uint8_t payload[] = {next};
-  main->send_udp_command(matrix_cmd::kLockChange, payload, kMatrixLockPauseMs);
+  matrix_device::set_lock(main->transports(), main->device_target(), next != 0);
 }

@@ -5,7 +5,6 @@
 // LOCK) and the connection sub-page. The matrix state lives in the main
 // window; the page only shows it and writes it as the operator acts.
 #include <QRect>
-#include <cstddef>
 #include <cstdint>
 
 #include "app/page_frame.h"
@@ -25,9 +24,6 @@ constexpr int kMatrixTabFunctionNormal = 192;
 constexpr int kMatrixTabFunctionActive = 193;
 constexpr int kMatrixTabSettingNormal = 200;
 constexpr int kMatrixTabSettingActive = 201;
-constexpr uint32_t kMatrixTextPauseMs = 20;
-constexpr uint32_t kMatrixLockQueryBoundMs = 200;
-constexpr uint32_t kMatrixLockPauseMs = 10;
 
 // Key n (1..8) of either row: grey digit 213, 215, ... / green 214, 216, ...
 constexpr int matrix_key_bitmap(int n, bool active) { return 211 + 2 * n + (active ? 1 : 0); }
@@ -55,12 +51,9 @@ class CClass_matrix_control : public PageFrame {
   void SendMatrixOneToOne();
   void ToggleMatrixLock();
 
-  // Reads the lock from the device (once, at page creation).
+  // Reads the lock from the device (once, at page creation). Without a
+  // reply the lock keeps its value.
   void QueryMatrixLock();
-  // Text command over UDP or the serial port by the connection mode. False
-  // when it could not be handed on (serial mode with the port closed, or no
-  // valid mode); the caller then skips its follow-up steps.
-  bool SendMatrixText(const uint8_t* bytes, size_t n);
 
   // Tab button 1 (1032) or 2 (1033).
   CShadeButton* tab_button(int n) const;

@@ -4,11 +4,10 @@
 
 #include "app/main_window.h"
 #include "controls/skin_button.h"
-#include "link/exchange.h"
+#include "devices/processor/processor_device.h"
 #include "link/trace.h"
 #include "pages/processor/layout_keys.h"
 #include "pages/processor/layout_preview.h"
-#include "devices/processor/processor_frames.h"
 
 namespace {
 DialogTemplate rk5502_template() {
@@ -85,34 +84,26 @@ void CClass_rk5502_main_dlg::set_key_face(int code, bool active) {
 void CClass_rk5502_main_dlg::QueryRk5502State() {
   CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg;
   if (!main) return;
-  if (exchange_would_queue()) {
-    run_exchange("rk5502 state query", [page = PageGuard(this), this] {
-      if (page) QueryRk5502State();
-    });
-    return;
-  }
-  const PageGuard page(this);
-  Rk5502PageData& data = main->m_all_rk5502_page_data;
-  std::optional<Rk5502StateReply> reply;
-  main->query_udp(processor_cmd::kRk5502StateQuery, {}, kRk5502QueryBoundMs, kRk5502QueryPauseMs,
-                  [&reply](std::span<const uint8_t> datagram) {
-                    reply = decode_rk5502_state(datagram);
-                    if (!reply) trace(lcProcessor(), "the cmd is not right \n");
-                    return reply.has_value();
-                  });
-  if (!page) return;
-  if (!reply) {
-    trace(lcProcessor(), "wait time over \n");
-    return;
-  }
-  data.output_format = reply->output_format;
-  data.show_mode = reply->show_mode;
+  // The reply may come after this page has gone (closed during the wait, or
+  // the query queued behind another one): it is then not shown.
+  rk5502_device::query_state(
+      main->transports(), main->device_target(),
+      [page = PageGuard(this), this, main](const Outcome&, std::optional<Rk5502StateReply> reply) {
+        if (page && reply) ShowRk5502State(*main, *reply);
+      });
+}
+
+void CClass_rk5502_main_dlg::ShowRk5502State(CKELVARO_16_VIEWDlg& main,
+                                             const Rk5502StateReply& reply) {
+  Rk5502PageData& data = main.m_all_rk5502_page_data;
+  data.output_format = reply.output_format;
+  data.show_mode = reply.show_mode;
   for (int line = 0; line < 4; ++line)
-    if (reply->umd_name_len[line] > kRk5502UmdNameMax)
+    if (reply.umd_name_len[line] > kRk5502UmdNameMax)
       trace(lcProcessor(), "line %d umdNameLen is wrong,please check the recv data. \n", line);
-  data.pip_child_ch[0] = reply->pip_child_ch[0];
-  data.pip_child_ch[1] = reply->pip_child_ch[1];
-  data.loop_state = reply->loop_state;
+  data.pip_child_ch[0] = reply.pip_child_ch[0];
+  data.pip_child_ch[1] = reply.pip_child_ch[1];
+  data.loop_state = reply.loop_state;
   // The device's own layout is shown, not sent back to it.
   m_state_just_read = 1;
   const uint8_t received = data.show_mode;
@@ -136,18 +127,21 @@ void CClass_rk5502_main_dlg::SelectRk5502Layout(int code) {
     data.pip_child_ch[0] = 1;
     if (data.pip_child_ch[1] == 1) data.pip_child_ch[1] = 2;
   }
+  // The preview first: the pause after the frame runs events, and the page
+  // may be gone after it.
+  RecalcLayoutRects();
   if (m_state_just_read)
     m_state_just_read = 0;
   else
     SendRk5502Layout();
-  RecalcLayoutRects();
 }
 
 void CClass_rk5502_main_dlg::SendRk5502Layout() {
   CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg;
   if (!main) return;
-  const uint8_t code = main->m_all_rk5502_page_data.show_mode;
-  main->send_udp_command(processor_cmd::kLayout, std::span<const uint8_t>(&code, 1));
+  // Over UDP whatever the connection mode (the device operation's rule).
+  rk5502_device::set_layout(main->transports(), main->device_target(),
+                            main->m_all_rk5502_page_data.show_mode);
 }
 
 void CClass_rk5502_main_dlg::RecalcLayoutRects() {

@@ -9,8 +9,10 @@
 
 #include "app/page_frame.h"
 
+class CKELVARO_16_VIEWDlg;
 class LayoutPreviewControl;
 class QPainter;
+struct Rk5502StateReply;
 
 enum Rk5502PageControl {
   IDC_RK5502_LAYOUT_FIRST = 1032,   // layout code k on 1032 + k, k = 0..15
@@ -32,6 +34,8 @@ class CClass_rk5502_main_dlg : public PageFrame {
   // Reads the device's state (command 0x90, at most 1000 ms) and shows its
   // layout without sending it back.
   void QueryRk5502State();
+  // Takes a state reply into the page data and shows its layout.
+  void ShowRk5502State(CKELVARO_16_VIEWDlg& main, const Rk5502StateReply& reply);
   // Layout key k calls it with k; the device's reply calls it with its code.
   void SelectRk5502Layout(int code);
   // Sends show_mode with command 0x94.

@@ -4,10 +4,9 @@
 
 #include "app/main_window.h"
 #include "controls/skin_button.h"
-#include "link/trace.h"
+#include "devices/processor/processor_device.h"
 #include "pages/processor/layout_keys.h"
 #include "pages/processor/layout_preview.h"
-#include "devices/processor/processor_frames.h"
 
 namespace {
 DialogTemplate tm3306_template() {
@@ -92,14 +91,8 @@ void CClass_new_tm3306_dlg::SelectTm3306Layout(int code) {
 void CClass_new_tm3306_dlg::SendTm3306Layout() {
   CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg;
   if (!main) return;
-  const uint8_t code = main->m_tm3306_show_mode;
-  const std::span<const uint8_t> payload(&code, 1);
-  if (main->m_eState == 0) {
-    main->send_udp_command(processor_cmd::kLayout, payload);
-    trace(lcProcessor(), "net \n");
-  } else if (main->m_eState == 1) {
-    if (main->send_serial_command(processor_cmd::kLayout, payload)) trace(lcProcessor(), "com \n");
-  }
+  // By the connection mode; the device operation traces "net" or "com".
+  tm3306_device::set_layout(main->transports(), main->device_target(), main->m_tm3306_show_mode);
 }
 
 void CClass_new_tm3306_dlg::RecalcLayoutRects() {
