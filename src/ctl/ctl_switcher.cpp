@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "ctl/ctl.h"
+#include "devices/device_frame.h"
 #include "link/exchange.h"
 #include "link/link_options.h"
 #include "link/wait.h"

@@ -19,7 +19,6 @@
 #include "link/serial_comm.h"
 #include "link/transport.h"
 
-constexpr uint32_t kUdpCommandPauseMs = 10;
 constexpr size_t kPageReplyBufferSize = 1024;
 constexpr size_t kSearchReplyBufferSize = 128;
 constexpr size_t kComRecvBufSize = 1024;
@@ -84,7 +83,7 @@ class DeviceLink {
   // 01), send, pause, close. While a page holds m_udpSockfd the frame goes
   // out on it, to m_dev_addr, with the same pause.
   void send_udp_command(uint8_t command, std::span<const uint8_t> payload = {},
-                        uint32_t pause = kUdpCommandPauseMs);
+                        uint32_t pause = 10);
   // Plain bytes (the matrix text commands) the same way.
   void send_udp_bytes(std::span<const uint8_t> bytes, uint32_t pause);
   // Serial sender: builds with link 00 and writes it when the port is open.

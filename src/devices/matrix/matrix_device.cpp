@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "link/control_frame.h"
+#include "devices/device_frame.h"
 
 namespace matrix_device {
 
@@ -10,7 +10,7 @@ namespace {
 // The lock frames always go over the LAN, so they always carry link byte 01.
 std::vector<uint8_t> lock_frame(const Target& target, uint8_t command,
                                 std::span<const uint8_t> payload = {}) {
-  return build_frame(target.dev_type, target.dev_id, Link::Udp, command, payload);
+  return device_frame(target, Link::Udp, command, payload);
 }
 
 // A text command by the target's medium: a datagram and its pause on the

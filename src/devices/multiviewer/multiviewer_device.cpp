@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "devices/device_frame.h"
 #include "devices/multiviewer/mv_frames.h"
 #include "devices/multiviewer/mv_state_reply.h"
 #include "link/control_frame.h"
@@ -12,34 +13,16 @@
 namespace mv_device {
 
 namespace {
-// The frame of a command over the target's medium, with its pause: link 01
-// and the LAN pause, or link 00 and none.
-Outcome send_by_medium(const Transports& t, const Target& target, uint8_t command,
-                       std::span<const uint8_t> payload) {
-  const bool serial = target.medium == Medium::Serial;
-  const std::vector<uint8_t> frame = build_frame(
-      target.dev_type, target.dev_id, serial ? Link::Serial : Link::Udp, command, payload);
-  return t.of(target).send(target, frame, serial ? kSerialCommandPauseMs : kLanCommandPauseMs);
-}
-
-// The LAN frame (link 01) over UDP, whatever the target's medium.
-Outcome send_lan(const Transports& t, const Target& target, uint8_t command,
-                 std::span<const uint8_t> payload) {
-  const std::vector<uint8_t> frame =
-      build_frame(target.dev_type, target.dev_id, Link::Udp, command, payload);
-  return t.udp.send(target.over(Medium::Lan), frame, kLanCommandPauseMs);
-}
-
 Outcome send_byte(const Transports& t, const Target& target, uint8_t command, uint8_t value) {
   const uint8_t payload[] = {value};
-  return send_by_medium(t, target, command, payload);
+  return send_command(t, target, command, payload);
 }
 
 Outcome send_colour(const Transports& t, const Target& target, uint8_t command, uint8_t selection,
                     uint8_t code) {
   // 17 selection (0 = all windows, 1..16 = one)   18 colour code
   const uint8_t payload[] = {selection, code};
-  return send_by_medium(t, target, command, payload);
+  return send_command(t, target, command, payload);
 }
 
 // Runs the 32 exchange over `transport` to `target` (already over the
@@ -48,8 +31,8 @@ Outcome query_state_over(Transport& transport, const Target& target, Multiviewer
                          Done done) {
   const bool serial = target.medium == Medium::Serial;
   // Request: 20-byte frame, command 32, no payload.
-  const std::vector<uint8_t> request = build_frame(
-      target.dev_type, target.dev_id, serial ? Link::Serial : Link::Udp, mv_cmd::kStateQuery);
+  const std::vector<uint8_t> request =
+      device_frame(target, serial ? Link::Serial : Link::Udp, mv_cmd::kStateQuery);
   const QueryRule rule =
       serial ? QueryRule{kStateSerialBoundMs, kStateSerialPauseMs, kStateSerialStepMs}
              : QueryRule{kStateLanBoundMs, 0};
@@ -103,22 +86,22 @@ uint32_t state_query_bound_ms(const Target& target) {
 Outcome set_network(const Transports& t, const Target& target,
                     std::span<const uint8_t, kNetParamLength> param) {
   // 17 address   21 mask   25 gateway   (4 bytes each, first octet first)
-  return send_by_medium(t, target, mv_cmd::kNetParam, param);
+  return send_command(t, target, mv_cmd::kNetParam, param);
 }
 
 Outcome set_network_lan(const Transports& t, const Target& target,
                         std::span<const uint8_t, kNetParamLength> param) {
-  return send_lan(t, target, mv_cmd::kNetParam, param);
+  return send_command_lan(t, target, mv_cmd::kNetParam, param);
 }
 
 Outcome set_resolution(const Transports& t, const Target& target, int resolution_index) {
   const auto payload = resolution_payload(resolution_index);
   if (!payload) return Outcome::failed("no resolution " + std::to_string(resolution_index));
-  return send_by_medium(t, target, mv_cmd::kResolution, *payload);
+  return send_command(t, target, mv_cmd::kResolution, *payload);
 }
 
 Outcome set_label(const Transports& t, const Target& target, uint8_t window, const QString& text) {
-  return send_by_medium(t, target, mv_cmd::kUmdText, umd_text_payload(window, text));
+  return send_command(t, target, mv_cmd::kUmdText, umd_text_payload(window, text));
 }
 
 Outcome set_screen_mode(const Transports& t, const Target& target, uint8_t window_count) {
@@ -127,7 +110,7 @@ Outcome set_screen_mode(const Transports& t, const Target& target, uint8_t windo
 
 Outcome set_window_source(const Transports& t, const Target& target, uint8_t source_index,
                           uint8_t window) {
-  return send_by_medium(t, target, mv_cmd::kWindowSource,
+  return send_command(t, target, mv_cmd::kWindowSource,
                         window_source_payload(source_index, window));
 }
 
@@ -141,7 +124,7 @@ Outcome set_audio(const Transports& t, const Target& target, bool on) {
 
 Outcome set_audio_lan(const Transports& t, const Target& target, bool on) {
   const uint8_t payload[] = {static_cast<uint8_t>(on ? 1 : 0)};
-  return send_lan(t, target, mv_cmd::kAudioEnable, payload);
+  return send_command_lan(t, target, mv_cmd::kAudioEnable, payload);
 }
 
 Outcome restore_defaults(const Transports& t, const Target& target) {
@@ -154,7 +137,7 @@ Outcome set_audio_source(const Transports& t, const Target& target, uint8_t chan
 
 Outcome set_audio_source_lan(const Transports& t, const Target& target, uint8_t channel) {
   const uint8_t payload[] = {channel};
-  return send_lan(t, target, mv_cmd::kAudioSource, payload);
+  return send_command_lan(t, target, mv_cmd::kAudioSource, payload);
 }
 
 Outcome set_resolution_captions(const Transports& t, const Target& target, bool on) {

@@ -6,7 +6,7 @@
 //
 // One-way commands (no reply is awaited) go by the target's medium:
 //   LAN     frame with link byte 01, own socket from the bind port, then a
-//           pause of kLanCommandPauseMs
+//           pause of kUdpCommandPauseMs (devices/device_frame.h)
 //   serial  frame with link byte 00, written when the port is open, no pause
 //   none    nothing is sent (Failed)
 // The *_lan forms travel over the LAN whatever the target's medium says (the
@@ -23,8 +23,6 @@
 namespace mv_device {
 
 // Pause after every one-way command on the LAN; none on the serial line.
-constexpr uint32_t kLanCommandPauseMs = 10;
-constexpr uint32_t kSerialCommandPauseMs = 0;
 
 // State query: on the LAN the first datagram with command 32 within the
 // bound, no pause after the request; on the serial line a pause after the

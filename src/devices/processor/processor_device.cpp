@@ -2,22 +2,22 @@
 
 #include <memory>
 
-#include "link/control_frame.h"
+#include "devices/device_frame.h"
 #include "link/trace.h"
 
 namespace {
 // The layout frame, 21 bytes: the envelope around command 0x94 and the code.
 std::vector<uint8_t> layout_frame(const Target& target, Link link, uint8_t code) {
   const uint8_t payload[] = {code};
-  return build_frame(target.dev_type, target.dev_id, link, processor_cmd::kLayout, payload);
+  return device_frame(target, link, processor_cmd::kLayout, payload);
 }
 }  // namespace
 
 namespace rk5502_device {
 
 Outcome set_layout(const Transports& t, const Target& target, uint8_t code) {
-  return t.udp.send(target.over(Medium::Lan), layout_frame(target, Link::Udp, code),
-                    kProcessorLayoutPauseMs);
+  const uint8_t payload[] = {code};
+  return send_command_lan(t, target, processor_cmd::kLayout, payload);
 }
 
 Outcome query_state(const Transports& t, const Target& target, StateDone done) {
@@ -38,7 +38,7 @@ Outcome query_state(const Transports& t, const Target& target, StateDone done) {
     if (done) done(outcome, *state);
   };
   const std::vector<uint8_t> request =
-      build_frame(target.dev_type, target.dev_id, Link::Udp, processor_cmd::kRk5502StateQuery);
+      device_frame(target, Link::Udp, processor_cmd::kRk5502StateQuery);
   const QueryRule rule{kRk5502QueryBoundMs, kRk5502QueryPauseMs};
   return t.udp.query(target.over(Medium::Lan), request, rule, accept, finished);
 }
@@ -51,7 +51,7 @@ Outcome set_layout(const Transports& t, const Target& target, uint8_t code) {
   switch (target.medium) {
     case Medium::Lan: {
       const Outcome outcome =
-          t.udp.send(target, layout_frame(target, Link::Udp, code), kProcessorLayoutPauseMs);
+          t.udp.send(target, layout_frame(target, Link::Udp, code), kUdpCommandPauseMs);
       trace(lcProcessor(), "net \n");
       return outcome;
     }

@@ -9,11 +9,9 @@
 
 #include "devices/processor/processor_frames.h"
 #include "devices/processor/processor_model.h"
-#include "link/device_link.h"
+#include "devices/device_frame.h"
 #include "link/transport.h"
 
-// Pause after a layout frame on the LAN (none after a serial write).
-constexpr uint32_t kProcessorLayoutPauseMs = kUdpCommandPauseMs;
 // The rk5502 state query waits this long from before the request for the
 // reply, and pauses this long after sending before it looks for it.
 constexpr uint32_t kRk5502QueryBoundMs = 1000;
@@ -26,7 +24,7 @@ constexpr uint8_t kRk5502LayoutMax = kLayoutCodeCount - 1;
 namespace rk5502_device {
 
 // Layout code: frame 0x94 with the code as its payload, over UDP (link byte
-// 01), then kProcessorLayoutPauseMs.
+// 01), then kUdpCommandPauseMs.
 Outcome set_layout(const Transports& t, const Target& target, uint8_t code);
 
 // Reads the state: frame 0x90 over UDP, pause kRk5502QueryPauseMs, then the
@@ -43,7 +41,7 @@ Outcome query_state(const Transports& t, const Target& target, StateDone done);
 namespace tm3306_device {
 
 // Layout code: frame 0x94 with the code as its payload by the target's
-// medium: on the LAN (link byte 01, then kProcessorLayoutPauseMs, traced
+// medium: on the LAN (link byte 01, then kUdpCommandPauseMs, traced
 // "net"), on the serial line when the port is open (link byte 00, no pause,
 // traced "com").
 Outcome set_layout(const Transports& t, const Target& target, uint8_t code);

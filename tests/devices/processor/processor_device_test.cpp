@@ -3,6 +3,8 @@
 // tm3306's layout by the target's medium, and the outcome of every failure.
 #include "devices/processor/processor_device.h"
 
+#include "link/device_link.h"
+
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
