@@ -4,7 +4,8 @@
 // places the bar, and the AUTO duration box.
 //
 // The bar (the slider's travel) runs kTbarMin 0 (top) .. kTbarMax 129
-// (bottom), one position more than the 128 steps of a transition. `direction`
+// (bottom): the two ends and, between them, one position for each of the 128
+// progress values. `direction`
 // 1 means the next transition starts at 129, 0 that it starts at 0. The
 // progress value v of the frame (kTbarProgressMin 1 .. kTbarProgressMax 128,
 // devices/switcher/switcher_commands.h) is 1 at the start end and 128 at the

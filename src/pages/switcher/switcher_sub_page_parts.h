@@ -1,9 +1,9 @@
 #pragma once
 // What the switcher's page, sub-pages and configuration pop-up share: the
-// link their frames go out on, the frame of a sub-page (250 x 400 host area, group box at
-// (5, 5), 240 x 390), the source list texts, the level bars that act only
-// when the mouse releases them, and the one way every handler reaches the
-// switcher record.
+// link their frames go out on, the frame of a sub-page (250 x 400 host area,
+// group box at (5, 5), 240 x 390), the source list texts, the level bars that
+// act only when the mouse releases them, and the one way every handler
+// reaches the switcher record.
 #include <QRect>
 #include <QSize>
 #include <QSlider>
