@@ -1,24 +1,19 @@
 // switcher: the production switcher's bus, transition and layer frames, as
-// its page sends them: link byte 01, from the local command port to the
-// device's switcher port, a 10 ms pause after each.
+// its page sends them (devices/switcher/switcher_device.h): link byte 01,
+// from the local command port to the device's switcher port, each on a
+// socket of its own, with the operation's pause after it.
 #include <array>
 #include <ostream>
 
 #include "ctl/ctl.h"
-#include "devices/device_frame.h"
-#include "link/exchange.h"
+#include "devices/device_kinds.h"
+#include "devices/switcher/switcher_device.h"
 #include "link/link_options.h"
-#include "link/wait.h"
-#include "pages/switcher/switcher_send.h"
-#include "pages/switcher/switcher_sub_page_parts.h"
 
 namespace ctl {
 
 namespace {
-constexpr uint8_t kSwitcherType = 0xA5;
-constexpr uint8_t kSources = 12;
-constexpr uint8_t kTbarMax = 128;
-constexpr int kWipePatternMax = 8;
+namespace sw = switcher_device;
 
 const char* const kSwitcherHelp =
     "Usage: kelvaro-ctl --device ADDRESS[,ID] switcher COMMAND\n"
@@ -36,24 +31,19 @@ const char* const kSwitcherHelp =
     "                            on (to switch it off): the frame carries the state\n"
     "                            before the press, as the panel's does\n";
 
-struct SwitcherFrame {
-  uint8_t command;
-  std::vector<uint8_t> payload;
-};
+// One switcher operation on the transport and target of this run.
+using Operation = std::function<Outcome(Transport& t, const ::Target& target)>;
 
-Action send_frame(SwitcherFrame f) {
-  return [f = std::move(f)](Context& c) {
-    if (!c.connect(kSwitcherType)) return kExitUsage;
+// The switcher is reached over UDP only, from the command bind port to its
+// switcher port, as the page's held command socket sends.
+Action run_operation(std::string what, Operation op) {
+  return [what = std::move(what), op = std::move(op)](Context& c) {
+    const std::optional<::Target> device = c.connect(device_type::kSwitcher);
+    if (!device) return kExitUsage;
     const LinkOptions& o = link_options();
-    const DeviceEntry& row = c.link.m_device_table[0];
-    UdpExchange exchange;
-    if (!exchange.open(ipv4_address(row.ip, sizeof row.ip, o.switcher_device_port), o.bind_port)) {
-      c.err << "kelvaro-ctl: cannot create a socket\n";
-      return kExitNoReply;
-    }
-    exchange.send(c.link.build_device_frame(f.command, f.payload, Link::Udp));
-    pause_ms(kUdpCommandPauseMs);
-    return kExitOk;
+    const ::Target target = device->on_ports(o.switcher_device_port, o.bind_port);
+    // One-way: nothing waits, so no bound applies.
+    return c.exit_for(op(c.transports().udp, target), what, 0);
   };
 }
 }  // namespace
@@ -69,32 +59,49 @@ Parsed parse_switcher(const Args& a) {
   if (cmd != "tbar" && a.option("direction"))
     return Parsed::fail("--direction: only for switcher tbar");
 
-  static const std::array<std::pair<const char*, uint8_t>, 7> kPlain = {{
-      {"cut", switcher_cmd::kCut},
-      {"auto", switcher_cmd::kAuto},
-      {"ftb", switcher_cmd::kFtb},
-      {"pip", switcher_cmd::kPip},
-      {"mix", switcher_cmd::kMix},
-      {"dip", switcher_cmd::kDip},
-      {"wipe", switcher_cmd::kWipe},
+  using PlainOp = Outcome (*)(Transport&, const ::Target&);
+  static const std::array<std::pair<const char*, PlainOp>, 4> kPlain = {{
+      {"cut", sw::cut},
+      {"auto", sw::auto_transition},
+      {"ftb", sw::fade_to_black},
+      {"pip", sw::pip_layer},
   }};
-  for (const auto& [name, command] : kPlain) {
+  static const std::array<std::pair<const char*, sw::Transition>, 3> kTransitions = {{
+      {"mix", sw::Transition::Mix},
+      {"dip", sw::Transition::Dip},
+      {"wipe", sw::Transition::Wipe},
+  }};
+  auto takes_none = [&]() -> std::optional<Parsed> {
+    if (n == 0) return std::nullopt;
+    return Parsed::fail(bad_value(cmd, a.words[1], "an argument (none is taken)"));
+  };
+  for (const auto& [name, op] : kPlain) {
     if (cmd != name) continue;
-    if (n != 0) return Parsed::fail(bad_value(cmd, a.words[1], "an argument (none is taken)"));
-    return Parsed::run(send_frame({command, {}}));
+    if (auto bad = takes_none()) return *bad;
+    return Parsed::run(run_operation("switcher " + cmd, op));
+  }
+  for (const auto& [name, type] : kTransitions) {
+    if (cmd != name) continue;
+    if (auto bad = takes_none()) return *bad;
+    return Parsed::run(
+        run_operation("switcher " + cmd, [type = type](Transport& t, const ::Target& d) {
+          return sw::transition_type(t, d, type);
+        }));
   }
   if (cmd == "pgm" || cmd == "pvm") {
     if (n != 1) return usage(cmd == "pgm" ? "pgm SOURCE" : "pvm SOURCE");
-    const std::optional<int> source = parse_number(a.words[1], 1, kSources);
+    const std::optional<int> source = parse_number(a.words[1], 1, sw::kSourceCount);
     if (!source) return Parsed::fail(bad_value("SOURCE", a.words[1], "a source 1 to 12"));
+    const auto value = static_cast<uint8_t>(*source);
+    const auto op = cmd == "pgm" ? sw::program_source : sw::preview_source;
     return Parsed::run(
-        send_frame({cmd == "pgm" ? switcher_cmd::kPgmSource : switcher_cmd::kPvmSource,
-                    {static_cast<uint8_t>(*source)}}));
+        run_operation("switcher " + cmd,
+                      [op, value](Transport& t, const ::Target& d) { return op(t, d, value); }));
   }
   if (cmd == "tbar") {
     if (n != 1) return usage("tbar VALUE [--direction 1|0]");
     // A progress of 0 is never sent: the page drops it.
-    const std::optional<int> value = parse_number(a.words[1], 1, kTbarMax);
+    const std::optional<int> value = parse_number(a.words[1], kTbarProgressMin, kTbarProgressMax);
     if (!value) return Parsed::fail(bad_value("VALUE", a.words[1], "a T-bar progress 1 to 128"));
     std::optional<int> direction = 1;
     if (const std::optional<std::string> d = a.option("direction"))
@@ -102,29 +109,38 @@ Parsed parse_switcher(const Args& a) {
     if (!direction)
       return Parsed::fail(
           bad_value("--direction", *a.option("direction"), "1 (from the bottom) or 0"));
-    return Parsed::run(send_frame(
-        {switcher_cmd::kTbar, {static_cast<uint8_t>(*direction), static_cast<uint8_t>(*value)}}));
+    const auto d = static_cast<uint8_t>(*direction);
+    const auto v = static_cast<uint8_t>(*value);
+    return Parsed::run(run_operation("switcher tbar", [d, v](Transport& t, const ::Target& dev) {
+      return sw::tbar(t, dev, d, v);
+    }));
   }
   if (cmd == "wipe-style") {
     if (n != 1) return usage("wipe-style PATTERN");
-    const std::optional<int> pattern = parse_number(a.words[1], 0, kWipePatternMax);
+    const std::optional<int> pattern = parse_number(a.words[1], 0, sw::kWipePatternMax);
     if (!pattern) return Parsed::fail(bad_value("PATTERN", a.words[1], "a wipe pattern 0 to 8"));
-    return Parsed::run(
-        send_frame({switcher_sub_cmd::kWipeStyle, {static_cast<uint8_t>(*pattern)}}));
+    const auto p = static_cast<uint8_t>(*pattern);
+    return Parsed::run(run_operation("switcher wipe-style", [p](Transport& t, const ::Target& d) {
+      return sw::wipe_pattern(t, d, p);
+    }));
   }
-  static const std::array<std::pair<const char*, uint8_t>, 4> kToggles = {{
-      {"on-air", switcher_cmd::kOnAir},
-      {"bkgd", switcher_cmd::kBkgd},
-      {"key1", switcher_cmd::kKey1},
-      {"key2", switcher_cmd::kKey2},
+  static const std::array<std::pair<const char*, sw::Toggle>, 4> kToggles = {{
+      {"on-air", sw::Toggle::OnAir},
+      {"bkgd", sw::Toggle::Bkgd},
+      {"key1", sw::Toggle::Key1},
+      {"key2", sw::Toggle::Key2},
   }};
-  for (const auto& [name, command] : kToggles) {
+  for (const auto& [name, key] : kToggles) {
     if (cmd != name) continue;
     if (n != 1) return Parsed::fail("switcher " + cmd + ": usage: switcher " + cmd + " on|off");
     const std::optional<bool> on = parse_on_off(a.words[1]);
     if (!on) return Parsed::fail(bad_value(cmd, a.words[1], "on or off"));
     // The panel's button sends the state it had before the press.
-    return Parsed::run(send_frame({command, {static_cast<uint8_t>(*on ? 0 : 1)}}));
+    const uint8_t before = *on ? 0 : 1;
+    return Parsed::run(
+        run_operation("switcher " + cmd, [key = key, before](Transport& t, const ::Target& d) {
+          return sw::toggle(t, d, key, before);
+        }));
   }
   return Parsed::fail("switcher: unknown command '" + cmd + "' (see kelvaro-ctl switcher --help)");
 }

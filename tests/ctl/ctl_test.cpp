@@ -20,8 +20,7 @@
 #include "devices/matrix/matrix_commands.h"
 #include "devices/multiviewer/mv_frames.h"
 #include "devices/processor/processor_frames.h"
-#include "pages/switcher/switcher_send.h"
-#include "pages/switcher/switcher_sub_page_parts.h"
+#include "devices/switcher/switcher_commands.h"
 #include "support/devsim_fixture.h"
 
 namespace {

@@ -28,12 +28,12 @@ bool scan_int(const QString& text, int& at, int& out) {
 
 TbarStep classify_tbar(uint8_t direction, int position) {
   if (direction == 1) {
-    if (position >= kTbarMax) return {TbarCase::AtStart, 1};
-    if (position <= kTbarMin) return {TbarCase::Complete, 128};
-    return {TbarCase::PartWay, static_cast<uint8_t>(129 - position)};
+    if (position >= kTbarMax) return {TbarCase::AtStart, kTbarProgressMin};
+    if (position <= kTbarMin) return {TbarCase::Complete, kTbarProgressMax};
+    return {TbarCase::PartWay, static_cast<uint8_t>(kTbarMax - position)};
   }
-  if (position <= kTbarMin) return {TbarCase::AtStart, 1};
-  if (position >= kTbarMax) return {TbarCase::Complete, 128};
+  if (position <= kTbarMin) return {TbarCase::AtStart, kTbarProgressMin};
+  if (position >= kTbarMax) return {TbarCase::Complete, kTbarProgressMax};
   return {TbarCase::PartWay, static_cast<uint8_t>(position)};
 }
 
@@ -41,19 +41,19 @@ TbarPlacement place_tbar_report(uint8_t d, uint8_t v) {
   // The worker takes the applied position as already sent, so the report is
   // never echoed, even when its value lies outside the bar's travel.
   if (d == 1) {
-    const int p = clamp_position(128 - v);
+    const int p = clamp_position(kTbarProgressMax - v);
     return {p, p, 1};
   }
   int p = clamp_position(v);
-  if (v == 128) p = kTbarMax;
+  if (v == kTbarProgressMax) p = kTbarMax;
   return {p, p, d};
 }
 
 uint8_t tbar_press_value(int position, uint8_t direction) {
   int v = position;
-  if (v >= kTbarMax) v = 128;
-  if (v <= kTbarMin) v = 1;
-  if (direction == 1) v = 129 - v;
+  if (v >= kTbarMax) v = kTbarProgressMax;
+  if (v <= kTbarMin) v = kTbarProgressMin;
+  if (direction == 1) v = kTbarMax - v;
   return static_cast<uint8_t>(v);
 }
 
@@ -63,7 +63,8 @@ int auto_step_interval_ms(const QString& text) {
     ++at;
     if (!scan_int(text, at, b)) b = 0;
   }
-  const long long interval = (static_cast<long long>(a) * 1000 + b) / 128;
+  // One step per progress value.
+  const long long interval = (static_cast<long long>(a) * 1000 + b) / kTbarProgressMax;
   return static_cast<int>(std::clamp<long long>(interval, 1, 1000000));
 }
 

@@ -3,14 +3,21 @@
 // becomes the progress value of a T-bar frame, how a device's T-bar report
 // places the bar, and the AUTO duration box.
 //
-// The bar runs 0 (top) .. 129 (bottom). `direction` 1 means the next
-// transition starts at 129, 0 that it starts at 0. The progress value v is 1
-// at the start end and 128 at the far end:
+// The bar (the slider's travel) runs kTbarMin 0 (top) .. kTbarMax 129
+// (bottom): the two ends and, between them, one position for each of the 128
+// progress values. `direction`
+// 1 means the next transition starts at 129, 0 that it starts at 0. The
+// progress value v of the frame (kTbarProgressMin 1 .. kTbarProgressMax 128,
+// devices/switcher/switcher_commands.h) is 1 at the start end and 128 at the
+// far end:
 //   direction 1: p 129 -> v 1 (at start), p 1..128 -> 129 - p, p 0 -> 128 (complete)
 //   direction 0: p 0 -> v 1 (at start),   p 1..128 -> p,       p 129 -> 128 (complete)
 #include <QString>
 #include <cstdint>
 
+#include "devices/switcher/switcher_commands.h"
+
+// The slider's travel: positions of the bar, not progress values.
 constexpr int kTbarMin = 0;
 constexpr int kTbarMax = 129;
 

@@ -17,10 +17,7 @@
 #include "link/trace.h"
 
 #ifdef Q_OS_UNIX
-#include <dirent.h>
-#include <fcntl.h>
 #include <signal.h>
-#include <unistd.h>
 
 #include <cerrno>
 #endif
@@ -142,32 +139,6 @@ bool own_decoder_ended(const QString& program) {
   return g_started && g_started->program == program && !still_runs(*g_started);
 }
 
-#ifdef Q_OS_UNIX
-// The decoder is a program of its own and must not hold the panel's sockets
-// or serial port: an inherited socket would keep the panel's ports bound
-// after the page that opened them has closed them. Descriptors 0 to 2 stay.
-void keep_descriptors_from_programs() {
-  if (DIR* dir = ::opendir("/proc/self/fd")) {
-    const int own = ::dirfd(dir);
-    while (const dirent* entry = ::readdir(dir)) {
-      char* end = nullptr;
-      const long fd = std::strtol(entry->d_name, &end, 10);
-      if (end == entry->d_name || *end != '\0' || fd <= 2 || fd == own) continue;
-      const int flags = ::fcntl(static_cast<int>(fd), F_GETFD);
-      if (flags >= 0 && !(flags & FD_CLOEXEC))
-        ::fcntl(static_cast<int>(fd), F_SETFD, flags | FD_CLOEXEC);
-    }
-    ::closedir(dir);
-    return;
-  }
-  const long open_max = std::min(::sysconf(_SC_OPEN_MAX), 65536L);
-  for (int fd = 3; fd < open_max; ++fd) {
-    const int flags = ::fcntl(fd, F_GETFD);
-    if (flags >= 0 && !(flags & FD_CLOEXEC)) ::fcntl(fd, F_SETFD, flags | FD_CLOEXEC);
-  }
-}
-#endif
-
 // Starts the program with no parameters in the panel's own working folder.
 bool start_decoder(const QString& program, qint64* pid, QString* why) {
   const QFileInfo info(program);
@@ -175,9 +146,11 @@ bool start_decoder(const QString& program, qint64* pid, QString* why) {
     *why = QStringLiteral("the file does not exist");
     return false;
   }
-#ifdef Q_OS_UNIX
-  keep_descriptors_from_programs();
-#endif
+  // The decoder is a program of its own and must not hold the panel's
+  // sockets or serial port (an inherited socket would keep the panel's ports
+  // bound after the page that opened them has closed them): every one of
+  // them is opened close-on-exec where it is opened, in link/ and in the
+  // switcher's workers.
   QProcess process;
   process.setProgram(program);
   if (process.startDetached(pid)) return true;

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 
-#include "pages/switcher/switcher_send.h"
+#include "devices/switcher/switcher_device.h"
 #include "pages/switcher/switcher_sub_page_parts.h"
 
 namespace {
@@ -132,24 +132,22 @@ void CClass_switcher_aux_rate_dlg::step_rate(int k, int step) {
   // Only rates the device takes go out, whatever text the edit holds.
   if (t < kRateLowest || t > kRateHighest) return;
   const int ms = static_cast<int>(t) * 100;
-  const uint8_t payload[3] = {static_cast<uint8_t>(k), static_cast<uint8_t>(ms & 0xFF),
-                              static_cast<uint8_t>(ms >> 8)};
-  SendSwitcherFrame(switcher_sub_cmd::kRate, payload);
+  run_switcher_op(switcher_device::rate, static_cast<uint8_t>(k), static_cast<uint16_t>(ms));
   e->setText(QString::asprintf("%d.%d", static_cast<int>(t / 10), static_cast<int>(t % 10)));
 }
 
 void CClass_switcher_aux_rate_dlg::on_resolution() {
   QComboBox* list = combo(IDC_SW_CFG_RESOLUTION);
   if (!list || list->currentIndex() < 0) return;
-  SendSwitcherFrame(switcher_sub_cmd::kConfigure, static_cast<uint8_t>(list->currentIndex()));
+  run_switcher_op(switcher_device::configure_resolution,
+                  static_cast<uint8_t>(list->currentIndex()));
 }
 
 void CClass_switcher_aux_rate_dlg::on_window(int n) {
   QComboBox* list = combo(switcher_window_list_id(n));
   if (!list || list->currentIndex() < 0) return;
-  const uint8_t payload[2] = {static_cast<uint8_t>(n),
-                              static_cast<uint8_t>(list->currentIndex() + 1)};
-  SendSwitcherFrame(switcher_sub_cmd::kConfigure, payload);
+  run_switcher_op(switcher_device::configure_window, static_cast<uint8_t>(n),
+                  static_cast<uint8_t>(list->currentIndex() + 1));
 }
 
 void CClass_switcher_aux_rate_dlg::on_enter_key(QWidget*) { hide(); }

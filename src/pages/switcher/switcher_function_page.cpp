@@ -4,7 +4,7 @@
 
 #include "app/main_window.h"
 #include "controls/skin_button.h"
-#include "pages/switcher/switcher_send.h"
+#include "devices/switcher/switcher_device.h"
 #include "pages/switcher/switcher_sub_page_parts.h"
 
 namespace {
@@ -82,15 +82,15 @@ CClass_switcher_function::CClass_switcher_function(QWidget* page)
     on_command(kPatterns[k].id, [this, k] { on_pattern(k); });
   }
   on_command(IDC_SW_FUNC_DIP_SOURCE, [this] {
-    on_setting_list(IDC_SW_FUNC_DIP_SOURCE, switcher_sub_cmd::kDipSource,
+    on_setting_list(IDC_SW_FUNC_DIP_SOURCE, switcher_device::Setting::DipSource,
                     &SwitcherPageData::dip_source);
   });
   on_command(IDC_SW_FUNC_WIPE_SOURCE, [this] {
-    on_setting_list(IDC_SW_FUNC_WIPE_SOURCE, switcher_sub_cmd::kWipeSource,
+    on_setting_list(IDC_SW_FUNC_WIPE_SOURCE, switcher_device::Setting::WipeSource,
                     &SwitcherPageData::wipe_source);
   });
   on_command(IDC_SW_FUNC_WIPE_STYLE, [this] {
-    on_setting_list(IDC_SW_FUNC_WIPE_STYLE, switcher_sub_cmd::kWipeStyle,
+    on_setting_list(IDC_SW_FUNC_WIPE_STYLE, switcher_device::Setting::WipePattern,
                     &SwitcherPageData::wipe_style);
   });
 }
@@ -106,7 +106,7 @@ void CClass_switcher_function::SelectWipePattern(int k) {
   if (CSkinButton* new_key = button(wipe_pattern_id(k)))
     new_key->set_bitmap(wipe_pattern_bitmap(k, true));
   data->wipe_style = static_cast<uint8_t>(k);
-  SendSwitcherFrame(switcher_sub_cmd::kWipeStyle, data->wipe_style);
+  run_switcher_op(switcher_device::wipe_pattern, data->wipe_style);
   m_pattern_sent = true;
 }
 
@@ -116,14 +116,14 @@ void CClass_switcher_function::on_pattern(int k) {
   if (k == data->wipe_style && !m_pattern_sent) {
     // The lit key after opening: its pattern is only what the page shows,
     // so it goes to the device once.
-    SendSwitcherFrame(switcher_sub_cmd::kWipeStyle, data->wipe_style);
+    run_switcher_op(switcher_device::wipe_pattern, data->wipe_style);
     m_pattern_sent = true;
     return;
   }
   SelectWipePattern(k);
 }
 
-void CClass_switcher_function::on_setting_list(int id, uint8_t command,
+void CClass_switcher_function::on_setting_list(int id, switcher_device::Setting setting,
                                                uint8_t SwitcherPageData::*field) {
   SwitcherPageData* data = switcher_data();
   QComboBox* list = combo(id);
@@ -132,6 +132,6 @@ void CClass_switcher_function::on_setting_list(int id, uint8_t command,
   const int index = list->currentIndex();
   if (index < 0 || index > 0xFF) return;
   data->*field = static_cast<uint8_t>(index);
-  SendSwitcherFrame(command, data->*field);
-  if (command == switcher_sub_cmd::kWipeStyle) m_pattern_sent = true;
+  run_switcher_op(switcher_device::setting, setting, data->*field);
+  if (setting == switcher_device::Setting::WipePattern) m_pattern_sent = true;
 }

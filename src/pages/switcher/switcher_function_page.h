@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "app/page_frame.h"
+#include "devices/switcher/switcher_device.h"
 
 struct SwitcherPageData;
 
@@ -41,7 +42,7 @@ class CClass_switcher_function : public PageFrame {
   // Pattern key k pressed.
   void on_pattern(int k);
   // A selection in one of the hidden settings lists.
-  void on_setting_list(int id, uint8_t command, uint8_t SwitcherPageData::*field);
+  void on_setting_list(int id, switcher_device::Setting setting, uint8_t SwitcherPageData::*field);
 
   // Whether this sub-page has sent a pattern yet. Opening shows pattern 0
   // without telling the device, which may still run another pattern; until

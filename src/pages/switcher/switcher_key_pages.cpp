@@ -6,16 +6,16 @@
 #include <algorithm>
 
 #include "app/main_window.h"
+#include "devices/switcher/switcher_device.h"
 #include "link/trace.h"
-#include "pages/switcher/switcher_send.h"
 #include "pages/switcher/switcher_sub_page_parts.h"
 
 namespace {
 constexpr int kLevelMax = 255;
 constexpr std::array<int, 3> kEdits = {IDC_SW_KEY_RED_EDIT, IDC_SW_KEY_GREEN_EDIT,
                                        IDC_SW_KEY_BLUE_EDIT};
-constexpr uint8_t kLevelCommands[3] = {switcher_sub_cmd::kLevelRed, switcher_sub_cmd::kLevelGreen,
-                                       switcher_sub_cmd::kLevelBlue};
+constexpr switcher_device::Colour kLevelColours[3] = {
+    switcher_device::Colour::Red, switcher_device::Colour::Green, switcher_device::Colour::Blue};
 const char* const kLevelTraces[3] = {" r = %d \n", " g = %d \n", " b = %d \n"};
 
 // Key 1 opens at 16 on every bar.
@@ -148,14 +148,15 @@ void CClass_switcher_effect::on_source() {
   QComboBox* list = combo(IDC_SW_KEY1_SOURCE);
   if (!data || !list || list->currentIndex() < 0) return;
   data->luma_source = static_cast<uint8_t>(list->currentIndex());
-  SendSwitcherFrame(switcher_sub_cmd::kLumaSource, data->luma_source);
+  run_switcher_op(switcher_device::setting, switcher_device::Setting::LumaSource,
+                  data->luma_source);
 }
 
 void CClass_switcher_effect::level_released(int colour, int level) {
   SwitcherPageData* data = switcher_data();
   if (!data) return;
   luma_level(*data, colour) = static_cast<uint8_t>(level);
-  SendSwitcherFrame(kLevelCommands[colour], static_cast<uint8_t>(level));
+  run_switcher_op(switcher_device::key_level, kLevelColours[colour], static_cast<uint8_t>(level));
 }
 
 void CClass_switcher_effect::level_settled(int colour, int level) {
@@ -196,7 +197,8 @@ void CClass_switcher_chorma::on_source() {
   QComboBox* list = combo(IDC_SW_KEY2_SOURCE);
   if (!data || !list || list->currentIndex() < 0) return;
   data->chroma_source = static_cast<uint8_t>(list->currentIndex());
-  SendSwitcherFrame(switcher_sub_cmd::kChromaSource, data->chroma_source);
+  run_switcher_op(switcher_device::setting, switcher_device::Setting::ChromaSource,
+                  data->chroma_source);
 }
 
 void CClass_switcher_chorma::on_chroma_type() {
@@ -210,14 +212,15 @@ void CClass_switcher_chorma::on_chroma_type() {
   for (int c = 0; c < 3; ++c) trace(lcSwitcher(), kLevelTraces[c], levels[c]);
   set_levels(levels[0], levels[1], levels[2]);
   data->chroma_type = static_cast<uint8_t>(type);
-  SendSwitcherFrame(switcher_sub_cmd::kChromaType, data->chroma_type);
+  run_switcher_op(switcher_device::setting, switcher_device::Setting::ChromaType,
+                  data->chroma_type);
 }
 
 void CClass_switcher_chorma::level_released(int colour, int level) {
   SwitcherPageData* data = switcher_data();
   if (!data) return;
   chroma_level(*data, colour) = static_cast<uint8_t>(level);
-  SendSwitcherFrame(kLevelCommands[colour], static_cast<uint8_t>(level));
+  run_switcher_op(switcher_device::key_level, kLevelColours[colour], static_cast<uint8_t>(level));
 }
 
 void CClass_switcher_chorma::level_settled(int colour, int) {

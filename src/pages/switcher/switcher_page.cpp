@@ -1,7 +1,5 @@
 #include "pages/switcher/switcher_page.h"
 
-#include <unistd.h>
-
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -14,13 +12,14 @@
 #include "app/main_window.h"
 #include "controls/skin_button.h"
 #include "controls/skin_slider.h"
+#include "devices/switcher/switcher_device.h"
+#include "devices/switcher/switcher_tbar.h"
 #include "link/trace.h"
 #include "pages/switcher/stream_decoder.h"
 #include "pages/switcher/switcher_configure.h"
 #include "pages/switcher/switcher_hotkeys.h"
-#include "pages/switcher/switcher_send.h"
+#include "pages/switcher/switcher_sub_page_parts.h"
 #include "pages/switcher/switcher_sub_pages.h"
-#include "devices/switcher/switcher_tbar.h"
 #include "pages/switcher/switcher_workers.h"
 
 namespace {
@@ -252,15 +251,14 @@ void CClass_switcher_dlg::start_link() {
   m_workers = std::make_unique<SwitcherWorkers>(m_tbar, data().direction, std::move(callbacks));
   m_tbar->set_position_observer([workers = m_workers.get()] { workers->position_changed(); });
 
-  // The command socket from the command port; the second opener then points
-  // the shared destination at the device's switcher port for the page's life.
-  const bool command_ok = main->open_command_socket();
-  const bool reports_ok = main->open_second_socket();
-  if (command_ok)
+  // The command socket from the command port and the report socket from the
+  // switcher port, both aimed at the device's switcher port for the page's life.
+  const DeviceLink::HeldSockets held = main->open_switcher_link();
+  if (held.command)
     m_workers->start_tbar_worker();
   else
     trace(lcSwitcher(), "create socket fail\n");
-  if (reports_ok) {
+  if (held.reports) {
     m_recv_sock = main->m_udpSockfd2;
     m_workers->start_receiver(m_recv_sock);
   } else {
@@ -278,13 +276,7 @@ void CClass_switcher_dlg::stop_link() {
     data().direction = m_workers->direction();
     m_workers.reset();
   }
-  if (CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg) {
-    main->close_command_socket();
-    if (main->m_udpSockfd2 != -1) {
-      ::close(main->m_udpSockfd2);
-      main->m_udpSockfd2 = -1;
-    }
-  }
+  if (CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg) main->close_switcher_link();
   m_recv_sock = -1;
   trace(lcSwitcher(), "close the switcher socket \n");
 }
@@ -438,7 +430,7 @@ void CClass_switcher_dlg::on_pgm(int source) {
     return;
   }
   SelectPgmSource(source);
-  SendSwitcherFrame(switcher_cmd::kPgmSource, data().pgm_source);
+  run_switcher_op(switcher_device::program_source, data().pgm_source);
 }
 
 void CClass_switcher_dlg::on_pvm(int source) {
@@ -447,11 +439,11 @@ void CClass_switcher_dlg::on_pvm(int source) {
     return;
   }
   SelectPvmSource(source);
-  SendSwitcherFrame(switcher_cmd::kPvmSource, data().pvm_source);
+  run_switcher_op(switcher_device::preview_source, data().pvm_source);
 }
 
 void CClass_switcher_dlg::on_cut() {
-  SendSwitcherFrame(switcher_cmd::kCut);
+  run_switcher_op(switcher_device::cut);
   trace(lcSwitcher(), "send cut\n");
   SwitchPvmPgm();
 }
@@ -459,8 +451,6 @@ void CClass_switcher_dlg::on_cut() {
 void CClass_switcher_dlg::on_layer_key(int layer) {
   SwitcherPageData& d = data();
   uint8_t* flags[] = {&d.pip_on, &d.key1_on, &d.key2_on};
-  static constexpr uint8_t kCommands[] = {switcher_cmd::kPip, switcher_cmd::kKey1,
-                                          switcher_cmd::kKey2};
   static constexpr int kSubPages[] = {3, 1, 2};
   uint8_t& flag = *flags[layer - 1];
   const uint8_t old = flag;
@@ -474,16 +464,17 @@ void CClass_switcher_dlg::on_layer_key(int layer) {
   }
   trace(lcSwitcher(), "ch = %d \n", target == 0 ? 0 : layer);
   if (d.layer_select != target) SelectLayer(target);
+  using switcher_device::Toggle;
   if (layer == 1)
-    SendSwitcherFrame(kCommands[0]);
+    run_switcher_op(switcher_device::pip_layer);
   else
-    SendSwitcherFrame(kCommands[layer - 1], old);
+    run_switcher_op(switcher_device::toggle, layer == 2 ? Toggle::Key1 : Toggle::Key2, old);
   ShowSubPage(kSubPages[layer - 1]);
 }
 
 void CClass_switcher_dlg::on_bkgd() {
   SwitcherPageData& d = data();
-  SendSwitcherFrame(switcher_cmd::kBkgd, d.bkgd_on);
+  run_switcher_op(switcher_device::toggle, switcher_device::Toggle::Bkgd, d.bkgd_on);
   if (d.layer_select == 0) return;
   d.bkgd_on = d.bkgd_on ? 0 : 1;
   set_face(IDC_SW_BKGD, kBkgdFace[d.bkgd_on]);
@@ -491,28 +482,28 @@ void CClass_switcher_dlg::on_bkgd() {
 
 void CClass_switcher_dlg::on_on_air() {
   SwitcherPageData& d = data();
-  SendSwitcherFrame(switcher_cmd::kOnAir, d.on_air);
+  run_switcher_op(switcher_device::toggle, switcher_device::Toggle::OnAir, d.on_air);
   d.on_air = d.on_air ? 0 : 1;
   set_face(IDC_SW_ON_AIR, kOnAirFace[d.on_air]);
 }
 
 void CClass_switcher_dlg::on_on_air2() {
   SwitcherPageData& d = data();
-  SendSwitcherFrame(switcher_cmd::kOnAir2, d.on_air2);
+  run_switcher_op(switcher_device::toggle, switcher_device::Toggle::OnAir2, d.on_air2);
   d.on_air2 = d.on_air2 ? 0 : 1;
 }
 
 void CClass_switcher_dlg::on_transition(int type) {
-  static constexpr uint8_t kCommands[] = {switcher_cmd::kMix, switcher_cmd::kDip,
-                                          switcher_cmd::kWipe};
-  SendSwitcherFrame(kCommands[type - 1]);
+  using switcher_device::Transition;
+  static constexpr Transition kTypes[] = {Transition::Mix, Transition::Dip, Transition::Wipe};
+  run_switcher_op(switcher_device::transition_type, kTypes[type - 1]);
   SelectTransitionType(type);
   ShowSubPage(0);
 }
 
 void CClass_switcher_dlg::on_auto() {
   SwitcherPageData& d = data();
-  SendSwitcherFrame(switcher_cmd::kAuto);
+  run_switcher_op(switcher_device::auto_transition);
   d.tbar_value = static_cast<uint8_t>(m_tbar->GetPos());
   trace(lcSwitcher(), "auto beign pos  = %d \n ", d.tbar_value);
   const QString text = m_auto_time_edit->text();
@@ -543,7 +534,7 @@ void CClass_switcher_dlg::on_auto_step() {
 
 void CClass_switcher_dlg::on_ftb() {
   SwitcherPageData& d = data();
-  SendSwitcherFrame(switcher_cmd::kFtb);
+  run_switcher_op(switcher_device::fade_to_black);
   if (d.ftb_on == 0) {
     d.ftb_on = 1;
     m_ftb_timer->start();
@@ -714,8 +705,7 @@ bool CClass_switcher_dlg::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress) {
       trace(lcSwitcher(), "mouse down,pos = %d,direction = %d \n", pos, direction);
       // The device hears where the bar stands before the drag moves it.
-      const uint8_t payload[2] = {direction, tbar_press_value(pos, direction)};
-      SendSwitcherFrame(switcher_cmd::kTbar, payload);
+      run_switcher_op(switcher_device::tbar, direction, tbar_press_value(pos, direction));
     } else {
       trace(lcSwitcher(), "mouse up,pos = %d,direction = %d \n", pos, direction);
     }

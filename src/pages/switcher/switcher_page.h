@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/page_frame.h"
+#include "devices/switcher/switcher_device.h"
 #include "devices/switcher/switcher_report.h"
 
 class CSkinButton;
@@ -52,7 +53,8 @@ enum SwitcherPageControl {
 };
 
 constexpr int kSwitcherPageBitmap = 294;
-constexpr int kSwitcherSources = 12;
+// Source keys 1..12 on each bus.
+constexpr int kSwitcherSources = switcher_device::kSourceCount;
 
 // PGM and PVM controls of source n (1..12).
 int switcher_pgm_control(int source);
@@ -143,5 +145,5 @@ class CClass_switcher_dlg : public PageFrame {
   std::unique_ptr<SwitcherWorkers> m_workers;
   std::mutex m_report_mutex;
   std::vector<SwitcherReport> m_reports;  // guarded by m_report_mutex
-  bool m_drain_posted = false;           // guarded by m_report_mutex
+  bool m_drain_posted = false;            // guarded by m_report_mutex
 };

@@ -5,7 +5,6 @@
 #include <QSlider>
 
 #include "app/main_window.h"
-#include "pages/switcher/switcher_send.h"
 #include "pages/switcher/switcher_sub_page_parts.h"
 
 namespace {
@@ -74,25 +73,25 @@ CClass_switcher_wd_pip::CClass_switcher_wd_pip(QWidget* page)
   fill_list(combo(IDC_SW_PIP_BORDER_WIDTH), widths);
 
   on_command(IDC_SW_PIP_SOURCE, [this] {
-    on_list(IDC_SW_PIP_SOURCE, switcher_sub_cmd::kPipSource, &SwitcherPageData::pip_source);
+    on_list(IDC_SW_PIP_SOURCE, switcher_device::Setting::PipSource, &SwitcherPageData::pip_source);
   });
   on_command(IDC_SW_PIP_BORDER_ENABLE, [this] {
-    on_list(IDC_SW_PIP_BORDER_ENABLE, switcher_sub_cmd::kPipBorderEnable,
+    on_list(IDC_SW_PIP_BORDER_ENABLE, switcher_device::Setting::PipBorderEnable,
             &SwitcherPageData::pip_border_enable);
   });
   on_command(IDC_SW_PIP_BORDER_COLOR, [this] {
-    on_list(IDC_SW_PIP_BORDER_COLOR, switcher_sub_cmd::kPipBorderColor,
+    on_list(IDC_SW_PIP_BORDER_COLOR, switcher_device::Setting::PipBorderColor,
             &SwitcherPageData::pip_border_color);
   });
   on_command(IDC_SW_PIP_BORDER_WIDTH, [this] {
-    on_list(IDC_SW_PIP_BORDER_WIDTH, switcher_sub_cmd::kPipBorderWidth,
+    on_list(IDC_SW_PIP_BORDER_WIDTH, switcher_device::Setting::PipBorderWidth,
             &SwitcherPageData::pip_border_width);
   });
 
   static const Place places[] = {
-      {IDC_SW_PIP_X, IDC_SW_PIP_X_EDIT, switcher_sub_cmd::kPipX, 16, &SwitcherPageData::pip_x},
-      {IDC_SW_PIP_Y, IDC_SW_PIP_Y_EDIT, switcher_sub_cmd::kPipY, 9, &SwitcherPageData::pip_y},
-      {IDC_SW_PIP_WIDTH, IDC_SW_PIP_WIDTH_EDIT, switcher_sub_cmd::kPipSize, 16,
+      {IDC_SW_PIP_X, IDC_SW_PIP_X_EDIT, switcher_device::PipPlace::X, 16, &SwitcherPageData::pip_x},
+      {IDC_SW_PIP_Y, IDC_SW_PIP_Y_EDIT, switcher_device::PipPlace::Y, 9, &SwitcherPageData::pip_y},
+      {IDC_SW_PIP_WIDTH, IDC_SW_PIP_WIDTH_EDIT, switcher_device::PipPlace::Size, 16,
        &SwitcherPageData::pip_size},
   };
   for (const Place& place : places) {
@@ -117,20 +116,19 @@ QSlider* CClass_switcher_wd_pip::bar(int id) const { return qobject_cast<QSlider
 void CClass_switcher_wd_pip::on_enter_key(QWidget*) { trace_sub_page_key(); }
 void CClass_switcher_wd_pip::on_escape_key(QWidget*) { trace_sub_page_key(); }
 
-void CClass_switcher_wd_pip::on_list(int id, uint8_t command, uint8_t SwitcherPageData::*field) {
+void CClass_switcher_wd_pip::on_list(int id, switcher_device::Setting setting,
+                                     uint8_t SwitcherPageData::*field) {
   SwitcherPageData* data = switcher_data();
   QComboBox* list = combo(id);
   if (!data || !list || list->currentIndex() < 0) return;
   data->*field = static_cast<uint8_t>(list->currentIndex());
-  SendSwitcherFrame(command, data->*field);
+  run_switcher_op(switcher_device::setting, setting, data->*field);
 }
 
 void CClass_switcher_wd_pip::place_released(const Place& place, int position) {
   if (!switcher_data()) return;
   const uint16_t pixels = static_cast<uint16_t>(position * place.scale);
-  const uint8_t payload[2] = {static_cast<uint8_t>(pixels & 0xFF),
-                              static_cast<uint8_t>(pixels >> 8)};
-  SendSwitcherFrame(place.command, payload);
+  run_switcher_op(switcher_device::pip_place, place.place, pixels);
 }
 
 void CClass_switcher_wd_pip::place_settled(const Place& place, int position) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "app/page_frame.h"
+#include "devices/switcher/switcher_device.h"
 
 class QSlider;
 struct SwitcherPageData;
@@ -40,11 +41,11 @@ class CClass_switcher_wd_pip : public PageFrame {
   struct Place {
     int bar;
     int edit;
-    uint8_t command;
+    switcher_device::PipPlace place;
     int scale;  // pixels per bar step
     uint16_t SwitcherPageData::*field;
   };
-  void on_list(int id, uint8_t command, uint8_t SwitcherPageData::*field);
+  void on_list(int id, switcher_device::Setting setting, uint8_t SwitcherPageData::*field);
   // The left button came up on a place bar: send the scaled position.
   void place_released(const Place& place, int position);
   // The bar has let the mouse go: store the position, show the pixels.

@@ -40,6 +40,15 @@ QStringList switcher_video_source_items() {
   return items;
 }
 
+std::optional<SwitcherLink> switcher_link() {
+  CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg;
+  if (!main) {
+    trace(lcSwitcher(), "main dlg p is null ,return \n");
+    return std::nullopt;
+  }
+  return SwitcherLink{main->held_transport(), main->switcher_target()};
+}
+
 SwitcherPageData* switcher_data() {
   CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg;
   if (!main) {

@@ -1,9 +1,9 @@
 #pragma once
-// What the switcher's sub-pages and its configuration pop-up share: their
-// command codes, the frame of a sub-page (250 x 400 host area, group box at
-// (5, 5), 240 x 390), the source list texts, the level bars that act only
-// when the mouse releases them, and the one way every handler reaches the
-// switcher record.
+// What the switcher's page, sub-pages and configuration pop-up share: the
+// link their frames go out on, the frame of a sub-page (250 x 400 host area,
+// group box at (5, 5), 240 x 390), the source list texts, the level bars that
+// act only when the mouse releases them, and the one way every handler
+// reaches the switcher record.
 #include <QRect>
 #include <QSize>
 #include <QSlider>
@@ -11,33 +11,32 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <utility>
 
 #include "app/dialog_template.h"
+#include "link/transport.h"
 
 struct SwitcherPageData;
 
-// Commands of the sub-pages and the pop-up. Each carries one payload byte
-// unless noted.
-namespace switcher_sub_cmd {
-constexpr uint8_t kDipSource = 0x90;
-constexpr uint8_t kWipeSource = 0x91;
-constexpr uint8_t kWipeStyle = 0x92;  // wipe pattern 0..8
-constexpr uint8_t kLumaSource = 0x93;
-constexpr uint8_t kLevelRed = 0x94;  // key 1 and key 2 alike
-constexpr uint8_t kLevelGreen = 0x95;
-constexpr uint8_t kLevelBlue = 0x96;
-constexpr uint8_t kChromaSource = 0x97;
-constexpr uint8_t kChromaType = 0x98;  // 0 light blue, 1 light green
-constexpr uint8_t kPipSource = 0x9C;
-constexpr uint8_t kPipBorderEnable = 0x9D;
-constexpr uint8_t kPipBorderColor = 0x9E;
-constexpr uint8_t kPipBorderWidth = 0x9F;  // index 0..6 for widths 1..7
-constexpr uint8_t kPipX = 0xA0;            // u16 little-endian, pixels of 1920
-constexpr uint8_t kPipY = 0xA1;            // u16 little-endian, pixels of 1080
-constexpr uint8_t kPipSize = 0xA2;         // u16 little-endian, pixels of 1920
-constexpr uint8_t kConfigure = 0xA3;       // resolution (1 byte) or window n, input (2 bytes)
-constexpr uint8_t kRate = 0xA5;            // rate 1..3, then milliseconds as u16 little-endian
-}  // namespace switcher_sub_cmd
+// Where every frame of the page, its sub-pages and the pop-up goes: the
+// command socket the page holds for its life (main->held_transport()) and
+// the selected device on the switcher's ports (main->switcher_target()).
+struct SwitcherLink {
+  Transport& transport;
+  Target target;
+};
+// The held link. Without a main window: the trace line every switcher
+// handler writes, and nothing. Safe from the T-bar worker thread.
+std::optional<SwitcherLink> switcher_link();
+// Runs one operation of devices/switcher/switcher_device.h on the held link,
+// e.g. run_switcher_op(switcher_device::cut); without a main window it only
+// traces. The outcome is not examined: the page goes on as after any press.
+template <class Op, class... Args>
+void run_switcher_op(Op op, Args&&... args) {
+  if (const std::optional<SwitcherLink> link = switcher_link())
+    op(link->transport, link->target, std::forward<Args>(args)...);
+}
 
 // Client size of every sub-page (the switcher page's host area) and the
 // group box each draws around its controls.

@@ -9,8 +9,9 @@
 #include <cerrno>
 
 #include "controls/skin_slider.h"
+#include "devices/switcher/switcher_device.h"
 #include "link/trace.h"
-#include "pages/switcher/switcher_send.h"
+#include "pages/switcher/switcher_sub_page_parts.h"
 
 namespace {
 constexpr size_t kReportMax = 1400;
@@ -86,8 +87,7 @@ void SwitcherWorkers::receive_loop(int fd) {
       if (p[0].revents & (POLLERR | POLLNVAL)) break;
       continue;
     }
-    const SwitcherReport report =
-        decode_switcher_report({buffer, static_cast<size_t>(n)});
+    const SwitcherReport report = decode_switcher_report({buffer, static_cast<size_t>(n)});
     if (report.kind == SwitcherReportKind::Tbar)
       apply_tbar_report(report.tbar);
     else if (report.kind != SwitcherReportKind::Ignored && m_callbacks.on_report)
@@ -123,8 +123,7 @@ void SwitcherWorkers::tbar_loop() {
       continue;
     }
     const TbarStep step = classify_tbar(direction, cur);
-    const uint8_t payload[2] = {direction, step.value};
-    SendSwitcherFrame(switcher_cmd::kTbar, payload);
+    run_switcher_op(switcher_device::tbar, direction, step.value);
     if (step.kind == TbarCase::Complete) {
       // The next transition runs from this end.
       std::lock_guard lock(m_mutex);

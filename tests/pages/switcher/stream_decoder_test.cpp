@@ -17,20 +17,29 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
+#include <cstring>
+#include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/error_box.h"
+#include "controls/skin_slider.h"
+#include "link/device_link.h"
+#include "link/exchange.h"
+#include "link/link_options.h"
 #include "link/trace.h"
+#include "pages/switcher/switcher_workers.h"
+#include "support/ports.h"
+#include "support/pty_pair.h"
 #include "support/trace_recorder.h"
 
 namespace {
 using namespace std::chrono_literals;
 
-constexpr auto kBound = 10s;   // generous bound of every wait on the stand-in
-constexpr int kProbeFd = 200;  // a descriptor the decoder must not inherit
+constexpr auto kBound = 10s;  // generous bound of every wait on the stand-in
 
 // True once the process has ended (gone, or a zombie nobody has reaped yet).
 bool process_ended(qint64 pid) {
@@ -94,24 +103,27 @@ class StreamDecoderTest : public ::testing::Test {
     return QDir(dir).filePath(QStringLiteral("Configure.ini"));
   }
 
-  // The stand-in decoder: appends "<pid>" (and " fd" when it has inherited
-  // kProbeFd) to the marker file, then waits for the stop file.
+  // The stand-in decoder: writes its descriptors ("<number> <what it
+  // is>", one a line) to the descriptor file, appends "<pid>" to the marker
+  // file, then waits for the stop file.
   void install_stand_in(mode_t mode = 0755) {
     const QString started = root_.filePath(QStringLiteral("started"));
     const QString stop = root_.filePath(QStringLiteral("stop"));
     const QString script =
         QStringLiteral(
             "#!/bin/sh\n"
-            "if [ -e /proc/$$/fd/%3 ]; then echo \"$$ fd\"; else echo \"$$\"; fi >> '%1'\n"
+            "for f in /proc/$$/fd/*; do echo \"${f##*/} $(readlink \"$f\")\"; done > '%3'\n"
+            "echo \"$$\" >> '%1'\n"
             "while [ ! -e '%2' ]; do sleep 0.02; done\n")
-            .arg(started, stop)
-            .arg(kProbeFd);
+            .arg(started, stop, descriptors_path());
     QFile file(decoder_path());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(script.toUtf8());
     file.close();
     ASSERT_EQ(::chmod(QFile::encodeName(decoder_path()).constData(), mode), 0);
   }
+
+  QString descriptors_path() const { return root_.filePath(QStringLiteral("descriptors")); }
 
   // Lines of the marker file: one per started decoder.
   std::vector<std::string> started_lines() const {
@@ -286,16 +298,54 @@ TEST_F(StreamDecoderTest, AnUnwritableProgramFolderUsesTheConfigurationFolder) {
   EXPECT_TRUE(recorded_errors().isEmpty());
 }
 
-TEST_F(StreamDecoderTest, TheDecoderInheritsNoDescriptorOfThePanel) {
+// "<number> <what it is>" of each descriptor of this process.
+std::set<std::string> open_descriptors() {
+  std::set<std::string> fds;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    const std::filesystem::path what = std::filesystem::read_symlink(entry.path(), error);
+    if (!error) fds.insert(entry.path().filename().string() + " " + what.string());
+  }
+  return fds;
+}
+
+TEST_F(StreamDecoderTest, TheDecoderInheritsNoSocketPipeOrPortOfThePanel) {
   install_stand_in();
-  const int sock = ::socket(AF_INET, SOCK_DGRAM, 0);
-  ASSERT_GE(sock, 0);
-  ASSERT_EQ(::dup2(sock, kProbeFd), kProbeFd);  // dup2 leaves close-on-exec off
-  ::close(sock);
-  OnStreamOn();
-  ::close(kProbeFd);
-  ASSERT_TRUE(wait_started(1));
-  const std::vector<std::string> lines = started_lines();
-  EXPECT_EQ(lines.front().find("fd"), std::string::npos) << lines.front();
+  PtyPair line;
+  ASSERT_TRUE(line.ok());
+  const LinkOptions saved = link_options();
+  link_options().bind_port = next_test_port();
+  link_options().switcher_bind_port = next_test_port();
+  const std::set<std::string> before = open_descriptors();
+  std::vector<std::string> panel;
+  {
+    // Opened as the panel opens them: the switcher page's held sockets, its
+    // workers' pipe and eventfd, an exchange's own socket, the serial port
+    // and its wake-up pipe.
+    DeviceLink link;
+    std::strcpy(link.m_device_table[0].ip, "127.0.0.2");
+    link.m_device_index = 0;
+    const DeviceLink::HeldSockets held = link.open_switcher_link();
+    ASSERT_TRUE(held.command && held.reports);
+    CSkinSlider bar;
+    SwitcherWorkers workers(&bar, 1, {});
+    UdpExchange exchange;
+    ASSERT_TRUE(exchange.open(ipv4_address("127.0.0.2", 9, 9), next_test_port()));
+    ASSERT_TRUE(link.m_comm.open_port(line.slave_name(), 115200));
+    for (const std::string& fd : open_descriptors())
+      if (!before.count(fd)) panel.push_back(fd);
+    OnStreamOn();
+    ASSERT_TRUE(wait_started(1));
+  }
+  link_options() = saved;
+  // Two held sockets, the workers' pipe (two ends) and eventfd, the
+  // exchange's socket, the port and its pipe (two ends).
+  EXPECT_GE(panel.size(), 9u);
+  QFile listing(descriptors_path());
+  ASSERT_TRUE(listing.open(QIODevice::ReadOnly));
+  const QString inherited = QString::fromUtf8(listing.readAll());
+  // A descriptor keeps its number and what it refers to across the start.
+  for (const std::string& fd : panel)
+    EXPECT_FALSE(inherited.split('\n').contains(QString::fromStdString(fd))) << fd;
 }
 }  // namespace

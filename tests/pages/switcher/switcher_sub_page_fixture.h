@@ -5,7 +5,6 @@
 // are created in a plain host widget the size of the page's host area; the
 // simulator records, checks and applies every frame they send.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -84,19 +83,15 @@ class SubPageTest : public ::testing::Test {
     main->m_device_count = 1;
     main->m_device_index = 0;
     // What the switcher page does when it starts.
-    ASSERT_TRUE(main->open_command_socket());
-    ASSERT_TRUE(main->open_second_socket());
+    const DeviceLink::HeldSockets held = main->open_switcher_link();
+    ASSERT_TRUE(held.command && held.reports);
     host = new QWidget;
     host->resize(250, 400);
     host->show();
   }
   void TearDown() override {
     delete host;
-    main->close_command_socket();
-    if (main->m_udpSockfd2 != -1) {
-      ::close(main->m_udpSockfd2);
-      main->m_udpSockfd2 = -1;
-    }
+    main->close_switcher_link();
     delete main;
     EXPECT_TRUE(sim->no_bad_frames());
     EXPECT_EQ(sim->sim().rejected_count(), 0u);
