@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "bench_util.h"
+#include "devices/device_frame.h"
 #include "link/device_link.h"
 #include "link/link_options.h"
 #include "link/tick.h"
@@ -30,7 +31,9 @@ int main(int argc, char** argv) {
     const double cpu0 = cpu_seconds();
     probe.run([&] {
       const uint32_t t0 = tick_ms();
-      link.query_udp(0x32, {}, bound, 0, [](std::span<const uint8_t>) { return false; });
+      const Target target = link.device_target();
+      link.transports().udp.query(target, device_frame(target, Link::Udp, 0x32), QueryRule{bound},
+                                  [](const sockaddr_in&, std::span<const uint8_t>) { return false; });
       wall = ticks_since(t0);
     });
     const double cpu = cpu_seconds() - cpu0;
@@ -41,7 +44,8 @@ int main(int argc, char** argv) {
   // The 10 ms pause after a one-way command.
   const double cpu0 = cpu_seconds();
   const uint32_t t0 = tick_ms();
-  for (int i = 0; i < 50; ++i) link.send_udp_command(0x33, std::vector<uint8_t>{4});
+  for (int i = 0; i < 50; ++i)
+    send_command(link.transports(), link.device_target(), 0x33, std::vector<uint8_t>{4});
   const uint32_t wall = ticks_since(t0);
   std::printf("50 one-way commands: %u ms, CPU %.2f %% of a core\n", wall,
               100.0 * (cpu_seconds() - cpu0) / (wall / 1000.0));

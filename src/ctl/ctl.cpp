@@ -101,15 +101,6 @@ std::string parse_device(const std::string& text, TargetOptions& target) {
 }  // namespace
 
 std::optional<::Target> Context::connect(uint8_t dev_type) {
-  // TRANSITION: row 0 still holds the target for the groups not yet on the
-  // device layer; goes when the last one is.
-  DeviceEntry& row = link.m_device_table[0];
-  std::memset(row.ip, 0, sizeof row.ip);
-  std::memcpy(row.ip, target.address.data(), std::min(target.address.size(), sizeof row.ip - 1));
-  row.dev_type = dev_type;
-  row.dev_id = target.id;
-  link.m_device_index = 0;
-  link.m_eState = target.serial() ? 1 : 0;
   if (!target.serial()) return ::Target::lan(target.address, dev_type, target.id);
   if (!link.m_comm.open_port(target.serial_port, target.baud)) {
     err << kProgram << ": --serial-port: cannot open '" << target.serial_port << "' at "

@@ -110,15 +110,6 @@ bool DeviceLink::close_command_socket() {
   return true;
 }
 
-std::vector<uint8_t> DeviceLink::build_device_frame(uint8_t command,
-                                                    std::span<const uint8_t> payload,
-                                                    Link link) const {
-  // With no selected row (only possible for a serial address change before
-  // any search) the frame is addressed with row 0.
-  const DeviceEntry& row = m_device_table[m_device_index < 0 ? 0 : m_device_index];
-  return build_frame(row.dev_type, row.dev_id, link, command, payload);
-}
-
 std::string DeviceLink::send_datagram_on(int fd, std::span<const uint8_t> bytes) {
   if (fd == -1) return "no socket open";
   const ssize_t sent = ::sendto(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL,
@@ -174,101 +165,6 @@ int DeviceLink::receive(uint8_t* buffer, size_t capacity) {
                                reinterpret_cast<sockaddr*>(&from), &len);
   if (n > 0) m_dev_addr = from;
   return static_cast<int>(n);
-}
-
-void DeviceLink::send_one_way(std::vector<uint8_t> bytes, uint32_t pause, const char* what) {
-  if (m_udpSockfd != -1) {
-    // A page holds the command socket: it keeps its destination.
-    run_exchange(what, [this, bytes = std::move(bytes), pause] {
-      send_datagram(bytes);
-      pause_ms(pause);
-    });
-    return;
-  }
-  const std::optional<sockaddr_in> destination = selected_destination(link_options().device_port);
-  if (!destination) return;
-  run_exchange(what, [this, destination = *destination, bytes = std::move(bytes), pause] {
-    UdpExchange exchange;
-    if (!exchange.open(destination, link_options().bind_port)) return;
-    exchange.send(bytes);
-    m_link_health.one_way(LinkHealth::udp_key(destination));
-    pause_ms(pause);
-  });
-}
-
-void DeviceLink::send_udp_bytes(std::span<const uint8_t> bytes, uint32_t pause) {
-  send_one_way(std::vector<uint8_t>(bytes.begin(), bytes.end()), pause, "udp bytes");
-}
-
-void DeviceLink::send_udp_command(uint8_t command, std::span<const uint8_t> payload,
-                                  uint32_t pause) {
-  send_one_way(build_device_frame(command, payload, Link::Udp), pause, "udp command");
-}
-
-bool DeviceLink::send_serial_bytes(std::span<const uint8_t> bytes) {
-  if (!m_comm.is_open()) return false;
-  run_exchange("serial write", [this, bytes = std::vector<uint8_t>(bytes.begin(), bytes.end())] {
-    m_comm.write_port(bytes.data(), bytes.size());
-    m_link_health.one_way(LinkHealth::serial_key(m_comm.port_name()));
-  });
-  return true;
-}
-
-bool DeviceLink::send_serial_command(uint8_t command, std::span<const uint8_t> payload) {
-  if (!m_comm.is_open()) return false;
-  return send_serial_bytes(build_device_frame(command, payload, Link::Serial));
-}
-
-void DeviceLink::send_command(uint8_t command, std::span<const uint8_t> payload) {
-  if (m_eState == 0)
-    send_udp_command(command, payload);
-  else if (m_eState == 1)
-    send_serial_command(command, payload);
-}
-
-bool DeviceLink::query_udp(uint8_t command, std::span<const uint8_t> payload, uint32_t bound_ms,
-                           uint32_t pause_after_send_ms, const ReplyHandler& handle) {
-  const std::optional<sockaddr_in> destination = selected_destination(link_options().device_port);
-  if (!destination) return false;
-  bool taken = false;
-  auto result = std::make_shared<bool>(false);
-  run_exchange("udp query",
-               [this, result, destination = *destination, handle, bound_ms, pause_after_send_ms,
-                frame = build_device_frame(command, payload, Link::Udp)] {
-                 const uint32_t t0 = tick_ms();
-                 BusyScope busy(bound_ms > kBusyWaitThresholdMs);
-                 UdpExchange exchange;
-                 if (!exchange.open(destination, link_options().bind_port)) return;
-                 exchange.send(frame);
-                 if (pause_after_send_ms) pause_ms(pause_after_send_ms);
-                 const QString key = LinkHealth::udp_key(destination);
-                 if (ticks_since(t0) > bound_ms) {
-                   m_link_health.unanswered(key);
-                   return;
-                 }
-                 uint8_t buffer[kPageReplyBufferSize];
-                 for (;;) {
-                   sockaddr_in from{};
-                   const int n = exchange.receive(buffer, sizeof buffer, &from);
-                   if (n > 0 && handle(std::span<const uint8_t>(buffer, static_cast<size_t>(n)))) {
-                     m_last_reply_addr = from;
-                     *result = true;
-                     m_link_health.answered(key);
-                     return;
-                   }
-                   const uint32_t elapsed = ticks_since(t0);
-                   if (elapsed > bound_ms) {
-                     m_link_health.unanswered(key);
-                     return;
-                   }
-                   // Sleep until a datagram arrives or the bound is reached; one
-                   // millisecond past the bound so a reply at exactly the bound is
-                   // still seen.
-                   if (n <= 0) exchange.wait(bound_ms - elapsed + 1);
-                 }
-               });
-  taken = *result;
-  return taken;
 }
 
 DeviceLink::SerialExchange DeviceLink::start_serial_exchange(std::span<const uint8_t> request) {

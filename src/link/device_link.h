@@ -1,9 +1,11 @@
 #pragma once
 // The device-link half of the main window's shared state: connection mode,
 // UDP sockets and destination, device table and selected row, the serial port
-// and its receive accumulation. The main window derives from it, so every
-// field keeps its name there; the operations below are the only code that
-// touches sockets.
+// and its receive accumulation, and the transports over them. The main
+// window derives from it, so every field keeps its name there; kelvaro-ctl
+// uses one without a window. Only this class, its transports
+// (link/transport.h) and the searches (link/search.h) touch sockets and the
+// port; device operations (src/devices) go through the transports.
 #include <netinet/in.h>
 
 #include <QString>
@@ -56,10 +58,6 @@ class DeviceLink {
   bool open_search_socket();
   bool close_command_socket();
 
-  // Frame for the selected device (row 0 when no row is selected).
-  std::vector<uint8_t> build_device_frame(uint8_t command, std::span<const uint8_t> payload,
-                                          Link link) const;
-
   // One datagram of exactly these bytes to m_dev_addr on m_udpSockfd.
   // Empty when it went out, otherwise why not.
   std::string send_datagram(std::span<const uint8_t> bytes);
@@ -74,38 +72,6 @@ class DeviceLink {
   // selected the operator is told "Please choose a device".
   std::optional<sockaddr_in> selected_destination(uint16_t device_port) const;
 
-  // ---- exchanges ----
-  // The frame (or bytes) and the destination are taken when the call is
-  // made; a call made from inside another exchange's wait is queued behind
-  // it (link/exchange.h) and goes out unchanged when its turn comes.
-  //
-  // One-way command over UDP: own socket from the bind port, build (link
-  // 01), send, pause, close. While a page holds m_udpSockfd the frame goes
-  // out on it, to m_dev_addr, with the same pause.
-  void send_udp_command(uint8_t command, std::span<const uint8_t> payload = {},
-                        uint32_t pause = 10);
-  // Plain bytes (the matrix text commands) the same way.
-  void send_udp_bytes(std::span<const uint8_t> bytes, uint32_t pause);
-  // Serial sender: builds with link 00 and writes it when the port is open.
-  // Returns whether the port was open.
-  bool send_serial_command(uint8_t command, std::span<const uint8_t> payload = {});
-  // Plain bytes on the serial port when it is open; returns whether it was.
-  bool send_serial_bytes(std::span<const uint8_t> bytes);
-  // The common sender: by m_eState, UDP or the serial port; other modes send nothing.
-  void send_command(uint8_t command, std::span<const uint8_t> payload = {});
-
-  // Query with reply over UDP, on a socket of its own. Sends the query,
-  // optionally pauses, then receives until `handle` accepts a datagram or
-  // more than bound_ms have passed since the start (a reply at exactly the
-  // bound is still taken). `handle` sees the received bytes (zeros are
-  // never read past them) and returns true when it took the datagram.
-  // Returns whether one was taken; a query requested from inside a wait is
-  // queued and returns false at once (`handle` then runs later, so it must
-  // not refer to the caller's stack: page queries queue themselves whole).
-  // Waits longer than kBusyWaitThresholdMs show the busy indication.
-  using ReplyHandler = std::function<bool(std::span<const uint8_t> datagram)>;
-  bool query_udp(uint8_t command, std::span<const uint8_t> payload, uint32_t bound_ms,
-                 uint32_t pause_after_send_ms, const ReplyHandler& handle);
   // Sender of the datagram the last query took.
   sockaddr_in m_last_reply_addr{};
 
@@ -127,12 +93,12 @@ class DeviceLink {
   // request.
   SerialExchange start_serial_exchange(std::span<const uint8_t> request);
   // The polling half: passes over the input until the reader finds a reply
-  // (true) or more than bound_ms have passed since the start, sleeping at
-  // most step_ms between passes; `on_pass` sees the elapsed time after each
-  // empty pass. Ends at once, unanswered, when the port has been closed or
-  // reopened since the request was written (also during a pause between the
-  // two halves), so a reply on another line is never taken for this one.
-  // Answered, unanswered, or failed when the port went away.
+  // (answered, the frame in m_serial_reply) or more than bound_ms have passed
+  // since the start (unanswered), sleeping at most step_ms between passes;
+  // `on_pass` sees the elapsed time after each empty pass. Ends at once,
+  // failed, when the port has been closed or reopened since the request was
+  // written (also during a pause between the two halves), so a reply on
+  // another line is never taken for this one.
   Outcome poll_serial_reply(const SerialExchange& exchange, uint32_t bound_ms, uint32_t step_ms,
                             const std::function<void(uint32_t elapsed)>& on_pass = {});
   // The frame the serial reply reader took last (a search or state reply).
@@ -169,8 +135,9 @@ class DeviceLink {
   static QString address_text(const sockaddr_in& address);
 
  protected:
-  // The multiviewer state reply of the serial reader. The main window decodes
-  // it into the multiviewer model; frame is the whole frame as received.
+  // Told of each multiviewer state reply the serial reader takes (the whole
+  // frame as received, also kept in m_serial_reply); the device operation
+  // that asked decodes it. The reader's tests and fuzz target watch here.
   virtual void store_serial_state_reply(std::span<const uint8_t> frame);
 
  private:
@@ -179,6 +146,5 @@ class DeviceLink {
   SerialTransport m_serial_transport{*this};
   NoTransport m_no_transport;
   HeldUdpTransport m_held_transport{*this};
-  void send_one_way(std::vector<uint8_t> bytes, uint32_t pause, const char* what);
   bool m_net_started = false;
 };

@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "app/error_box.h"
+#include "devices/device_frame.h"
 #include "app/main_window.h"
 #include "controls/skin_button.h"
 #include "link/control_frame.h"
@@ -105,7 +106,8 @@ TEST_F(ExchangeHazardTest, TimerFiringInsideAQuerySendsAfterTheQueryOnItsOwnSock
     busy_inside = QApplication::overrideCursor() &&
                   QApplication::overrideCursor()->shape() == Qt::BusyCursor;
     const uint8_t code = 3;
-    w.send_udp_command(processor_cmd::kLayout, std::span<const uint8_t>(&code, 1));
+    send_command_lan(w.transports(), w.device_target(), processor_cmd::kLayout,
+                     std::span<const uint8_t>(&code, 1));
     queued_inside = queued_exchanges();
   });
   ASSERT_TRUE(sim.select_in_main_window(w, 0));

@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "app/error_box.h"
+#include "devices/device_frame.h"
 #include "app/link_light.h"
 #include "app/main_window.h"
 #include "app/set_configure.h"
@@ -98,7 +99,7 @@ TEST_F(LinkLightTest, FollowsAnAnsweringAndASilentMultiviewer) {
                              ": last query unanswered at " + unanswered_at.toString("HH:mm:ss")))
       << tip().toStdString();
   // One-way commands to it afterwards do not hide that its last query failed.
-  dlg_->send_udp_command(0x36, std::vector<uint8_t>{1});
+  send_command_lan(dlg_->transports(), dlg_->device_target(), 0x36, std::vector<uint8_t>{1});
   EXPECT_EQ(state(), State::Unanswered);
 
   // The device wakes up: the next query's answer turns it green again.

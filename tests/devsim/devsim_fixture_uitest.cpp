@@ -5,6 +5,7 @@
 #include <QComboBox>
 
 #include "app/main_window.h"
+#include "devices/device_frame.h"
 #include "link/link_options.h"
 #include "support/devsim_fixture.h"
 
@@ -42,7 +43,7 @@ TEST_F(FixturePanelTest, LanDeviceIsSelectedAsASearchWouldHaveIt) {
 
     // The main window's own sender reaches the device, which applies it.
     fx.sim().clear_frames();
-    w.send_command(0x33, std::vector<uint8_t>{4});
+    send_command(w.transports(), w.device_target(), 0x33, std::vector<uint8_t>{4});
     ASSERT_TRUE(fx.received_command(1, 0x33, {4}));
     EXPECT_EQ(fx.sim().multiviewer_state(1).window_count, 4);
     const auto missing = fx.received_command(1, 0x34, {4}, std::chrono::milliseconds(50));
@@ -65,7 +66,7 @@ TEST_F(FixturePanelTest, SerialDeviceIsSelectedThroughThePseudoTerminal) {
   EXPECT_EQ(w.m_main_com_dev_type, 0xA3);
   EXPECT_EQ(w.m_device_table[0].dev_id, 2);
   fx.sim().clear_frames();
-  w.send_command(0x94, std::vector<uint8_t>{12});
+  send_command(w.transports(), w.device_target(), 0x94, std::vector<uint8_t>{12});
   ASSERT_TRUE(fx.received_command(0, 0x94, {12}));
   EXPECT_EQ(fx.sim().tm3306_state(0).show_mode, 12);
   EXPECT_EQ(fx.sim().frames()[0].bytes[6], 0x00);

@@ -25,8 +25,6 @@ constexpr uint8_t kId = 4;
 constexpr int kLan = 0;
 constexpr int kSerial = 1;
 
-Bytes text(const char* s) { return Bytes(s, s + std::strlen(s)); }
-
 class MatrixDeviceTest : public ::testing::Test {
  protected:
   MatrixDeviceTest()
