@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "pages/preview_rect.h"
+#include "devices/preview_rect.h"
 
 constexpr int kMvWindowCount = 16;
 

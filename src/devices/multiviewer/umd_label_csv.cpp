@@ -1,11 +1,9 @@
 #include "devices/multiviewer/umd_label_csv.h"
 
-#include <QFileDialog>
+#include <QByteArrayList>
 #include <QStringDecoder>
 
 namespace {
-UmdFileChooser g_chooser;
-
 bool needs_quotes(const QString& label) {
   if (label.isEmpty()) return false;
   return label.contains(QLatin1Char(',')) || label.contains(QLatin1Char('"')) ||
@@ -109,14 +107,3 @@ UmdCsvRead read_umd_csv(const QByteArray& bytes) {
   }
   return result;
 }
-
-QString choose_umd_file(QWidget* parent, bool save) {
-  if (g_chooser) return g_chooser(parent, save);
-  const QString filter = QStringLiteral("UMD labels (*.csv);;All files (*)");
-  return save ? QFileDialog::getSaveFileName(parent, QStringLiteral("Export UMD labels"),
-                                             QStringLiteral("umd_labels.csv"), filter)
-              : QFileDialog::getOpenFileName(parent, QStringLiteral("Import UMD labels"), {},
-                                             filter);
-}
-
-void set_umd_file_chooser(UmdFileChooser chooser) { g_chooser = std::move(chooser); }

@@ -16,7 +16,6 @@
 
 #include "devices/multiviewer/mv_frames.h"
 
-class QWidget;
 
 constexpr int kUmdCsvWindows = 16;
 // A label may have as many UTF-16 units as the device keeps
@@ -36,8 +35,3 @@ QByteArray write_umd_csv(const std::array<QString, kUmdCsvWindows>& labels);
 // Reads a file; on refusal `bad_line` and `why` say where and why.
 UmdCsvRead read_umd_csv(const QByteArray& bytes);
 
-// The file the operator picks for an export (`save`) or an import; empty
-// when cancelled. A file dialog unless a test has put a chooser in place.
-using UmdFileChooser = std::function<QString(QWidget* parent, bool save)>;
-QString choose_umd_file(QWidget* parent, bool save);
-void set_umd_file_chooser(UmdFileChooser chooser);

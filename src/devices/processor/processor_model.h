@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "pages/preview_rect.h"
+#include "devices/preview_rect.h"
 
 constexpr int kLayoutSlotCount = 4;
 constexpr int kLayoutCodeCount = 18;  // 0..15 on buttons, 16 and 17 only from the device

@@ -11,7 +11,7 @@
 #include <functional>
 #include <span>
 
-#include "pages/preview_rect.h"
+#include "devices/preview_rect.h"
 #include "devices/processor/processor_model.h"
 
 inline const QColor kLayoutPreviewBack(152, 152, 152);

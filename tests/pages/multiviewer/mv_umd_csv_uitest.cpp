@@ -10,6 +10,7 @@
 #include "devices/multiviewer/mv_frames.h"
 #include "pages/multiviewer/mv_umd_page.h"
 #include "devices/multiviewer/umd_label_csv.h"
+#include "pages/multiviewer/umd_file_chooser.h"
 
 namespace {
 using mv_test::Bytes;
