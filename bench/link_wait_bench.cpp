@@ -32,8 +32,9 @@ int main(int argc, char** argv) {
     probe.run([&] {
       const uint32_t t0 = tick_ms();
       const Target target = link.device_target();
-      link.transports().udp.query(target, device_frame(target, Link::Udp, 0x32), QueryRule{bound},
-                                  [](const sockaddr_in&, std::span<const uint8_t>) { return false; });
+      link.transports().udp.query(
+          target, device_frame(target, Link::Udp, 0x32), QueryRule{bound},
+          [](const sockaddr_in&, std::span<const uint8_t>) { return false; });
       wall = ticks_since(t0);
     });
     const double cpu = cpu_seconds() - cpu0;

@@ -8,6 +8,7 @@
 #include "app/main_window.h"
 #include "app/simulator_link.h"
 #include "app/startup.h"
+#include "devices/device_kinds.h"
 #include "devsim/simulator.h"
 #include "link/link_options.h"
 #include "link/trace.h"
@@ -19,9 +20,9 @@ namespace {
 // pseudo-terminal whose name is offered in the serial port lists.
 std::unique_ptr<devsim::Simulator> start_demo(LinkOptions& link) {
   devsim::Options o = loopback_simulator_options(17100);
-  o.devices = {devsim::DeviceSpec::lan(devsim::kTypeMultiviewer, 1, "MV16_STUDIO_A"),
-               devsim::DeviceSpec::lan(devsim::kTypeMultiviewer, 2, "MV16_STUDIO_B"),
-               devsim::DeviceSpec::serial(devsim::kTypeMultiviewer, 3, "MV16_SERIAL")};
+  o.devices = {devsim::DeviceSpec::lan(device_type::kMultiviewer, 1, "MV16_STUDIO_A"),
+               devsim::DeviceSpec::lan(device_type::kMultiviewer, 2, "MV16_STUDIO_B"),
+               devsim::DeviceSpec::serial(device_type::kMultiviewer, 3, "MV16_SERIAL")};
   auto sim = std::make_unique<devsim::Simulator>(o);
   std::string error;
   if (!sim->start(&error)) {

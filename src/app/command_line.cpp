@@ -4,7 +4,6 @@
 
 #include <charconv>
 
-
 std::string command_line_help() {
   return "Usage: kelvaro_multiview [options]\n"
          "Control panel of the KELVARO multiviewer, matrix, switcher and processor devices.\n"
@@ -90,7 +89,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
     if (is_link_option(opt)) {
       std::string text;
       if (!take_value(text))
-        return fail(opt + (opt == "--search-address" ? " needs an IPv4 address" : " needs a port number"));
+        return fail(
+            opt + (opt == "--search-address" ? " needs an IPv4 address" : " needs a port number"));
       if (std::string why = set_link_option(cl.link, opt, text); !why.empty()) return fail(why);
       continue;
     }

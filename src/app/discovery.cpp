@@ -15,11 +15,6 @@
 #include "link/search.h"
 #include "link/trace.h"
 
-namespace {
-// The progress bar moves at least this often while nothing arrives.
-constexpr uint32_t kProgressStepMs = 100;
-}  // namespace
-
 void CKELVARO_16_VIEWDlg::on_scan() {
   // A scan asked for while an exchange waits (by a timer, say) runs once
   // that exchange has ended: the search replaces the page the exchange may
@@ -87,7 +82,7 @@ void CKELVARO_16_VIEWDlg::run_lan_search() {
     // A device listed has answered the search: a query of its own.
     if (rows > rows_before) m_link_health.answered(LinkHealth::udp_key(from));
   };
-  const Outcome outcome = search_lan(callbacks, kProgressStepMs);
+  const Outcome outcome = search_lan(callbacks, kSearchStepMs);
   if (!self) return;
   if (!started) {
     trace(lcLink(), "search: %s\n", outcome.reason.c_str());
@@ -118,7 +113,7 @@ void CKELVARO_16_VIEWDlg::run_serial_search() {
   SearchCallbacks callbacks;
   callbacks.on_started = [this] { begin_search_ui(); };
   callbacks.on_progress = [this](uint32_t elapsed) { show_search_progress(elapsed); };
-  const bool found = search_serial(*this, callbacks, kProgressStepMs).answered_now();
+  const bool found = search_serial(*this, callbacks, kSearchStepMs).answered_now();
   if (!self) return;
   m_device_table.append(found ? m_com_dev_name : QStringLiteral("No Device Found"));
   m_device_list->setCurrentIndex(0);

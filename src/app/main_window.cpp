@@ -16,10 +16,10 @@
 #include "app/page_registry.h"
 #include "app/set_configure.h"
 #include "controls/skin_button.h"
+#include "devices/device_kinds.h"
 #include "link/exchange.h"
 #include "link/trace.h"
 #include "res/skin.h"
-#include "devices/device_kinds.h"
 
 CKELVARO_16_VIEWDlg* m_p_glo_main_set_or_get_dlg = nullptr;
 

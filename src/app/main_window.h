@@ -10,11 +10,11 @@
 #include "app/link_light.h"
 #include "app/manual_devices.h"
 #include "app/setup_memory.h"
-#include "link/device_link.h"
 #include "devices/matrix/matrix_model.h"
 #include "devices/multiviewer/mv_model.h"
 #include "devices/processor/processor_model.h"
 #include "devices/switcher/switcher_model.h"
+#include "link/device_link.h"
 
 class CSetConfigure;
 class CSkinButton;

@@ -67,8 +67,7 @@ void SetupMemory::restore() {
   int position = -1;
   for (int i = 0; i < table.count() && position < 0; ++i) {
     const DeviceEntry& row = table[i];
-    if (table.address(i) == d.address && row.dev_type == d.type && row.dev_id == d.id)
-      position = i;
+    if (table.address(i) == d.address && row.dev_type == d.type && row.dev_id == d.id) position = i;
   }
   if (position < 0) {
     position = table.count();

@@ -10,9 +10,6 @@
 namespace ctl {
 
 namespace {
-// The longest sleep between two passes over the serial input.
-constexpr uint32_t kSerialPassMs = 100;
-
 struct Found {
   QString name;
   std::string address;
@@ -37,7 +34,7 @@ Outcome search_lan(std::vector<Found>& found) {
 
 // Serial: the first search reply the reader finds.
 Outcome search_serial(Context& c, std::vector<Found>& found) {
-  const Outcome outcome = ::search_serial(c.link, {}, kSerialPassMs);
+  const Outcome outcome = ::search_serial(c.link, {}, kSearchStepMs);
   if (outcome.answered_now())
     found.push_back({c.link.m_com_dev_name, c.target.serial_port, c.link.m_main_com_dev_type,
                      c.link.m_device_table[0].dev_id});

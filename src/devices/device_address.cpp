@@ -65,4 +65,3 @@ QString manual_device_item_text(const ManualDevice& device) {
   return QString::fromStdString(device_kind_name(device.type)) + QStringLiteral("_") +
          QString::fromStdString(device.address);
 }
-

@@ -23,4 +23,3 @@ std::optional<ManualDevice> parse_manual_device(const std::string& text,
                                                 std::string* error = nullptr);
 // List text of the row: kind name, "_" and the address.
 QString manual_device_item_text(const ManualDevice& device);
-

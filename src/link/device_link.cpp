@@ -20,9 +20,7 @@ DeviceLink::DeviceLink() {
   m_comm.set_open_listener([this] { emit m_link_health.changed(); });
 }
 
-DeviceLink::~DeviceLink() {
-  close_switcher_link();
-}
+DeviceLink::~DeviceLink() { close_switcher_link(); }
 
 bool DeviceLink::net_start() {
   // POSIX sockets need no stack start; the call stays so start-up keeps its
@@ -135,8 +133,15 @@ Target DeviceLink::device_target() const {
 }
 
 Target DeviceLink::switcher_target() const {
+  // Read by the T-bar worker too: the row's type and id as every frame needs
+  // them, and nothing of the connection mode (the held sockets are LAN
+  // sockets whatever it says).
   const LinkOptions& o = link_options();
-  return device_target().on_ports(o.switcher_device_port, o.switcher_bind_port);
+  const DeviceEntry& row = m_device_table[m_device_index < 0 ? 0 : m_device_index];
+  Target t =
+      Target::lan(m_device_index < 0 ? std::string() : m_device_table.address(m_device_index),
+                  row.dev_type, row.dev_id);
+  return t.on_ports(o.switcher_device_port, o.switcher_bind_port);
 }
 
 DeviceLink::HeldSockets DeviceLink::open_switcher_link() {

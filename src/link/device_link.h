@@ -115,7 +115,8 @@ class DeviceLink {
   // without a selected row has no address; its exchanges tell the operator
   // "Please choose a device".
   Target device_target() const;
-  // The same device on the switcher's ports.
+  // The same device over the LAN on the switcher's ports, whatever the
+  // mode; safe from the switcher's T-bar worker.
   Target switcher_target() const;
   // The switcher page's sockets for its life: the command socket from the
   // command port and the report socket from the switcher port, both aimed at

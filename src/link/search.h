@@ -28,6 +28,9 @@ class DeviceLink;
 
 constexpr uint32_t kSearchMs = 2000;
 constexpr uint32_t kSearchRestMs = 50;
+// The longest sleep between two passes over the serial input, and between
+// two moves of the scan's progress bar while nothing arrives.
+constexpr uint32_t kSearchStepMs = 100;
 // Offsets of the device type and id in a search reply.
 constexpr size_t kSearchReplyTypeOffset = 4;
 constexpr size_t kSearchReplyIdOffset = 5;

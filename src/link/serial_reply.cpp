@@ -18,8 +18,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "link/device_link.h"
 #include "devices/device_kinds.h"
+#include "link/device_link.h"
 
 namespace {
 constexpr uint8_t kCmdStateReply = 0x32;

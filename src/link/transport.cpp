@@ -27,14 +27,13 @@ Outcome no_device() {
 // Runs `exchange` now, or queues it behind the running wait. The outcome of
 // a queued exchange is told to `done` when it has run; one that runs now is
 // returned (and told to `done` too).
-Outcome run_or_queue(const char* what, Done done,
-                     std::function<Outcome()> exchange) {
+Outcome run_or_queue(const char* what, Done done, std::function<Outcome()> exchange) {
   auto result = std::make_shared<Outcome>(Outcome::queued());
-  const bool ran = run_exchange(what, [result, done = std::move(done),
-                                       exchange = std::move(exchange)] {
-    *result = exchange();
-    if (done) done(*result);
-  });
+  const bool ran =
+      run_exchange(what, [result, done = std::move(done), exchange = std::move(exchange)] {
+        *result = exchange();
+        if (done) done(*result);
+      });
   return ran ? *result : Outcome::queued();
 }
 }  // namespace
@@ -82,21 +81,21 @@ Outcome UdpTransport::send(const Target& target, std::span<const uint8_t> bytes,
     });
   }
   if (!target.has_address()) return no_device();
-  return run_or_queue(
-      "udp command", {},
-      [&link, destination = target.lan_address(), bind = target.bind_port,
-       copy = std::move(copy), pause_ms_after] {
-        UdpExchange exchange;
-        if (!exchange.open(destination, bind))
-          return Outcome::failed("cannot open a UDP socket: " + errno_text(errno));
-        const std::string refused = exchange.send(copy);
-        link.m_link_health.one_way(LinkHealth::udp_key(destination));
-        pause_ms(pause_ms_after);
-        if (!refused.empty()) return Outcome::failed(refused);
-        // The datagram went out, but from a port the system picked.
-        if (!exchange.bind_error().empty()) return Outcome::failed(exchange.bind_error());
-        return Outcome::sent();
-      });
+  return run_or_queue("udp command", {},
+                      [&link, destination = target.lan_address(), bind = target.bind_port,
+                       copy = std::move(copy), pause_ms_after] {
+                        UdpExchange exchange;
+                        if (!exchange.open(destination, bind))
+                          return Outcome::failed("cannot open a UDP socket: " + errno_text(errno));
+                        const std::string refused = exchange.send(copy);
+                        link.m_link_health.one_way(LinkHealth::udp_key(destination));
+                        pause_ms(pause_ms_after);
+                        if (!refused.empty()) return Outcome::failed(refused);
+                        // The datagram went out, but from a port the system picked.
+                        if (!exchange.bind_error().empty())
+                          return Outcome::failed(exchange.bind_error());
+                        return Outcome::sent();
+                      });
 }
 
 Outcome UdpTransport::query(const Target& target, std::span<const uint8_t> request,
@@ -161,20 +160,20 @@ Outcome SerialTransport::send(const Target&, std::span<const uint8_t> bytes,
                               uint32_t pause_ms_after) {
   DeviceLink& link = m_link;
   if (!link.m_comm.is_open()) return Outcome::failed(kPortClosed);
-  return run_or_queue("serial write", {},
-                      [&link, copy = std::vector<uint8_t>(bytes.begin(), bytes.end()),
-                       pause_ms_after] {
-                        if (!link.m_comm.is_open()) return Outcome::failed(kPortClosed);
-                        const uint64_t before = link.m_comm.total_written();
-                        link.m_comm.write_port(copy.data(), copy.size());
-                        link.m_link_health.one_way(LinkHealth::serial_key(link.m_comm.port_name()));
-                        if (pause_ms_after) pause_ms(pause_ms_after);
-                        // The port counts what it wrote or queued; nothing
-                        // counted means the line refused the write.
-                        if (link.m_comm.total_written() == before && !copy.empty())
-                          return Outcome::failed("serial line hung up");
-                        return Outcome::sent();
-                      });
+  return run_or_queue(
+      "serial write", {},
+      [&link, copy = std::vector<uint8_t>(bytes.begin(), bytes.end()), pause_ms_after] {
+        if (!link.m_comm.is_open()) return Outcome::failed(kPortClosed);
+        const uint64_t before = link.m_comm.total_written();
+        link.m_comm.write_port(copy.data(), copy.size());
+        link.m_link_health.one_way(LinkHealth::serial_key(link.m_comm.port_name()));
+        if (pause_ms_after) pause_ms(pause_ms_after);
+        // The port counts what it wrote or queued; nothing
+        // counted means the line refused the write.
+        if (link.m_comm.total_written() == before && !copy.empty())
+          return Outcome::failed("serial line hung up");
+        return Outcome::sent();
+      });
 }
 
 Outcome SerialTransport::query(const Target&, std::span<const uint8_t> request,
@@ -185,18 +184,20 @@ Outcome SerialTransport::query(const Target&, std::span<const uint8_t> request,
     if (done) done(outcome);
     return outcome;
   }
-  return run_or_queue(
-      "serial query", std::move(done),
-      [&link, rule, accept = std::move(accept),
-       frame = std::vector<uint8_t>(request.begin(), request.end())] {
-        if (!link.m_comm.is_open()) return Outcome::failed(kPortClosed);
-        BusyScope busy(rule.bound_ms > kBusyWaitThresholdMs);
-        const DeviceLink::SerialExchange exchange = link.start_serial_exchange(frame);
-        if (rule.pause_after_send_ms) pause_ms(rule.pause_after_send_ms);
-        const Outcome outcome = link.poll_serial_reply(exchange, rule.bound_ms, rule.serial_step_ms);
-        if (outcome.answered_now() && accept) accept(sockaddr_in{}, link.m_serial_reply);
-        return outcome;
-      });
+  return run_or_queue("serial query", std::move(done),
+                      [&link, rule, accept = std::move(accept),
+                       frame = std::vector<uint8_t>(request.begin(), request.end())] {
+                        if (!link.m_comm.is_open()) return Outcome::failed(kPortClosed);
+                        BusyScope busy(rule.bound_ms > kBusyWaitThresholdMs);
+                        const DeviceLink::SerialExchange exchange =
+                            link.start_serial_exchange(frame);
+                        if (rule.pause_after_send_ms) pause_ms(rule.pause_after_send_ms);
+                        const Outcome outcome =
+                            link.poll_serial_reply(exchange, rule.bound_ms, rule.serial_step_ms);
+                        if (outcome.answered_now() && accept)
+                          accept(sockaddr_in{}, link.m_serial_reply);
+                        return outcome;
+                      });
 }
 
 // ---- no mode ----

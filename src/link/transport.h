@@ -98,8 +98,7 @@ class Transport {
   virtual ~Transport() = default;
   virtual Medium medium() const = 0;
   // One-way bytes, followed by a pause of pause_ms.
-  virtual Outcome send(const Target& target, std::span<const uint8_t> bytes,
-                       uint32_t pause_ms) = 0;
+  virtual Outcome send(const Target& target, std::span<const uint8_t> bytes, uint32_t pause_ms) = 0;
   // Sends the request and waits by `rule` until `accept` takes a reply.
   virtual Outcome query(const Target& target, std::span<const uint8_t> request,
                         const QueryRule& rule, Accept accept, Done done = {}) = 0;

@@ -13,16 +13,16 @@
 #include <cstring>
 
 #include "app/error_box.h"
-#include "devices/device_frame.h"
 #include "app/main_window.h"
 #include "controls/skin_button.h"
+#include "devices/device_frame.h"
+#include "devices/processor/processor_frames.h"
 #include "link/control_frame.h"
 #include "link/exchange.h"
 #include "link/link_options.h"
 #include "link/tick.h"
-#include "pages/multiviewer/mv_subpage_util.h"
 #include "pages/multiviewer/mv_page.h"
-#include "devices/processor/processor_frames.h"
+#include "pages/multiviewer/mv_subpage_util.h"
 #include "pages/processor/rk5502_page.h"
 #include "support/devsim_fixture.h"
 #include "support/pty_pair.h"
@@ -103,8 +103,8 @@ TEST_F(ExchangeHazardTest, TimerFiringInsideAQuerySendsAfterTheQueryOnItsOwnSock
   bool busy_inside = false;
   QTimer::singleShot(40, &w, [&] {
     // The one-second query shows the busy cursor while it waits.
-    busy_inside = QApplication::overrideCursor() &&
-                  QApplication::overrideCursor()->shape() == Qt::BusyCursor;
+    busy_inside =
+        QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::BusyCursor;
     const uint8_t code = 3;
     send_command_lan(w.transports(), w.device_target(), processor_cmd::kLayout,
                      std::span<const uint8_t>(&code, 1));

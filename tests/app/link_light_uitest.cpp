@@ -10,11 +10,11 @@
 #include <QTest>
 
 #include "app/error_box.h"
-#include "devices/device_frame.h"
 #include "app/link_light.h"
 #include "app/main_window.h"
 #include "app/set_configure.h"
 #include "controls/skin_button.h"
+#include "devices/device_frame.h"
 #include "pages/switcher/switcher_page.h"
 #include "support/devsim_fixture.h"
 

@@ -23,9 +23,9 @@
 #include "app/manual_devices.h"
 #include "controls/skin_button.h"
 #include "devices/matrix/matrix_commands.h"
+#include "devices/processor/processor_frames.h"
 #include "pages/matrix/matrix_page.h"
 #include "pages/multiviewer/mv_page.h"
-#include "devices/processor/processor_frames.h"
 #include "pages/processor/rk5502_page.h"
 #include "support/devsim_fixture.h"
 #include "support/settings_test.h"
@@ -168,7 +168,6 @@ class ManualDevicesTest : public SettingsTest {
   static bool row_is(const DeviceEntry& row, const std::string& ip, uint8_t type, uint8_t id) {
     return std::string(row.ip) == ip && row.dev_type == type && row.dev_id == id;
   }
-
 };
 
 TEST_F(ManualDevicesTest, DeviceRowsAreListedAtStartAndTheFirstIsOpened) {
@@ -356,7 +355,7 @@ TEST_F(ManualDevicesTest, RemovingARowBeforeTheShownOneClosesItsPage) {
   ASSERT_TRUE(sim.started());
   sim.configure_panel();
   start({"--device", sim.address(0) + ",matrix,7", "--device", sim.address(1) + ",matrix,8",
-              "--device", "127.0.1.9,switcher"});
+         "--device", "127.0.1.9,switcher"});
   CKELVARO_16_VIEWDlg& w = *dlg_;
   // A row after the shown one goes without touching the page.
   remove_by_menu("switcher_127.0.1.9");

@@ -2,6 +2,8 @@
 // for its output, against simulated devices on loopback: argument checks,
 // exit statuses and the bytes each device receives, compared with the
 // device layer's builders' output for the same action.
+#include "ctl/ctl.h"
+
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -12,15 +14,14 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <sstream>
 #include <QTemporaryDir>
+#include <sstream>
 
-#include "ctl/ctl.h"
-#include "link/control_frame.h"
 #include "devices/matrix/matrix_commands.h"
 #include "devices/multiviewer/mv_frames.h"
 #include "devices/processor/processor_frames.h"
 #include "devices/switcher/switcher_commands.h"
+#include "link/control_frame.h"
 #include "support/devsim_fixture.h"
 
 namespace {
@@ -208,8 +209,7 @@ TEST(CtlProcess, AFailedSendExitsOneWithItsReason) {
   ::close(taker);
   EXPECT_EQ(taken.exit_code, 1);
   EXPECT_EQ(taken.err, "kelvaro-ctl: cannot bind local port " +
-                           QString::number(sim.options().bind_port) +
-                           ": address already in use\n");
+                           QString::number(sim.options().bind_port) + ": address already in use\n");
 
   // The loopback net's broadcast address takes no datagram without
   // SO_BROADCAST, which a device command never asks for.

@@ -11,10 +11,10 @@
 #include <QJsonObject>
 #include <QProcess>
 
-#include "link/control_frame.h"
 #include "devices/matrix/matrix_commands.h"
 #include "devices/multiviewer/mv_frames.h"
 #include "devices/processor/processor_frames.h"
+#include "link/control_frame.h"
 #include "support/devsim_fixture.h"
 
 namespace {
@@ -85,9 +85,9 @@ TEST(CtlTool, HelpVersionAndUsage) {
 // One command of each group against the simulator, and the local port taken
 // by another program: exit 1 with the reason on one line.
 TEST(CtlTool, OneCommandOfEachGroup) {
-  SimulatorFixture sim({devsim::DeviceSpec::lan(0xA1, 3, "MV_CTL"), devsim::DeviceSpec::lan(0x81, 4),
-                        devsim::DeviceSpec::lan(0xA5, 7), devsim::DeviceSpec::lan(0x60, 2),
-                        devsim::DeviceSpec::serial(0xA3, 1)});
+  SimulatorFixture sim({devsim::DeviceSpec::lan(0xA1, 3, "MV_CTL"),
+                        devsim::DeviceSpec::lan(0x81, 4), devsim::DeviceSpec::lan(0xA5, 7),
+                        devsim::DeviceSpec::lan(0x60, 2), devsim::DeviceSpec::serial(0xA3, 1)});
   ASSERT_TRUE(sim.started());
 
   const CtlRun found = run_ctl(ports(sim) + QStringList{"discover"});
@@ -96,7 +96,8 @@ TEST(CtlTool, OneCommandOfEachGroup) {
 
   const CtlRun mode = run_ctl(lan(sim, 0, 3) + QStringList{"mv", "mode", "4"});
   EXPECT_EQ(mode.exit_code, 0) << mode.err.toStdString();
-  EXPECT_TRUE(sim.received(build_frame(0xA1, 3, Link::Udp, mv_cmd::kScreenMode, std::vector<uint8_t>{4})));
+  EXPECT_TRUE(
+      sim.received(build_frame(0xA1, 3, Link::Udp, mv_cmd::kScreenMode, std::vector<uint8_t>{4})));
   const CtlRun state = run_ctl(lan(sim, 0, 3) + QStringList{"mv", "state", "--json"});
   EXPECT_EQ(state.exit_code, 0) << state.err.toStdString();
   EXPECT_EQ(QJsonDocument::fromJson(state.out.toUtf8())["window_count"].toInt(), 4);
@@ -126,7 +127,8 @@ TEST(CtlTool, OneCommandOfEachGroup) {
   const CtlRun taken = run_ctl(lan(sim, 0, 3) + QStringList{"mv", "umd", "on"});
   ::close(taker);
   EXPECT_EQ(taken.exit_code, 1);
-  EXPECT_TRUE(taken.err.startsWith("kelvaro-ctl: cannot bind local port ")) << taken.err.toStdString();
+  EXPECT_TRUE(taken.err.startsWith("kelvaro-ctl: cannot bind local port "))
+      << taken.err.toStdString();
   EXPECT_EQ(taken.err.count('\n'), 1);
 }
 

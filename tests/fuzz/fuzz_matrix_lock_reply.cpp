@@ -4,9 +4,9 @@
 // Properties: a lock exactly for a full reply (A5 6C first, AE as the last
 // received byte); the lock is byte 18, zero when the datagram is shorter;
 // the same datagram gives the same answer twice.
-#include "target_support.h"
-#include "link/control_frame.h"
 #include "devices/matrix/matrix_commands.h"
+#include "link/control_frame.h"
+#include "target_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const fuzz::ExactCopy input(data, size);

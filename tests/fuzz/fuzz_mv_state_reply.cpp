@@ -14,9 +14,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "target_support.h"
-#include "link/control_frame.h"
 #include "devices/multiviewer/mv_state_reply.h"
+#include "link/control_frame.h"
+#include "target_support.h"
 
 namespace {
 void check_serial_layout(const MultiviewerModel& model, std::span<const uint8_t> reply) {
@@ -31,8 +31,7 @@ void check_serial_layout(const MultiviewerModel& model, std::span<const uint8_t>
   }
   FUZZ_REQUIRE(data.kelvaro_16_view_border_enable == byte_at(reply, p + 48));
   FUZZ_REQUIRE(data.kelvaro_16_view_lock_state == byte_at(reply, p + 49));
-  FUZZ_REQUIRE(data.kelvaro_16_view_audio_source_channel ==
-               byte_at(reply, kStateReplyAudioSource));
+  FUZZ_REQUIRE(data.kelvaro_16_view_audio_source_channel == byte_at(reply, kStateReplyAudioSource));
 }
 
 void decode_and_check(std::span<const uint8_t> reply, bool serial) {

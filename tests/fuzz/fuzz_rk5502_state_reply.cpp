@@ -9,10 +9,10 @@
 //   - the reported layout code, whatever its value, yields preview slots
 //     inside the 720 x 480 canvas on both processors' tables, slot k numbered
 //     k + 1 when used and all zero otherwise.
-#include "target_support.h"
-#include "link/control_frame.h"
 #include "devices/processor/processor_frames.h"
 #include "devices/processor/processor_model.h"
+#include "link/control_frame.h"
+#include "target_support.h"
 
 namespace {
 bool same_reply(const Rk5502StateReply& a, const Rk5502StateReply& b) {

@@ -25,9 +25,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "target_support.h"
-#include "link/device_link.h"
 #include "devices/multiviewer/mv_state_reply.h"
+#include "link/device_link.h"
+#include "target_support.h"
 
 namespace {
 using Bytes = std::vector<uint8_t>;
@@ -107,7 +107,8 @@ class CheckedLink : public DeviceLink {
       if (s[at - 18] != kFrameStart0 || s[at - 17] != kFrameStart1) continue;
       if (s[at + n] != '-' || s[at + n + 2] != '-') continue;
       bool same = true;
-      for (size_t i = 0; i < n && same; ++i) same = name[static_cast<qsizetype>(i)].unicode() == s[at + i];
+      for (size_t i = 0; i < n && same; ++i)
+        same = name[static_cast<qsizetype>(i)].unicode() == s[at + i];
       if (same) return true;
     }
     return false;

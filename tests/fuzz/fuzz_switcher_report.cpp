@@ -9,8 +9,8 @@
 //     already sent (so it is never echoed), keeps direction 1 or the byte as
 //     sent, and a move from there yields a progress value 1..128;
 //   - the same datagram gives the same report twice.
-#include "target_support.h"
 #include "devices/switcher/switcher_report.h"
+#include "target_support.h"
 
 namespace {
 struct Expected {
@@ -22,27 +22,39 @@ struct Expected {
 Expected expected_for(uint8_t command) {
   using K = SwitcherReportKind;
   switch (command) {
-    case 0x80: return {K::PgmSource, 0, 0};
-    case 0x81: return {K::PvmSource, 0, 0};
-    case 0x82: return {K::Tbar, 0, 0};
-    case 0x83: return {K::Cut, 0, 0};
-    case 0x86: return {K::Layer, 1, 0};
-    case 0x88: return {K::OnAir, 0, 0};
-    case 0x8A: return {K::Bkgd, 0, 0};
-    case 0x8B: return {K::Layer, 2, 0};
-    case 0x8C: return {K::Layer, 3, 0};
-    case 0x8D: return {K::Transition, 0, 1};
-    case 0x8E: return {K::Transition, 0, 2};
-    case 0x8F: return {K::Transition, 0, 3};
-    default: return {K::Ignored, 0, 0};
+    case 0x80:
+      return {K::PgmSource, 0, 0};
+    case 0x81:
+      return {K::PvmSource, 0, 0};
+    case 0x82:
+      return {K::Tbar, 0, 0};
+    case 0x83:
+      return {K::Cut, 0, 0};
+    case 0x86:
+      return {K::Layer, 1, 0};
+    case 0x88:
+      return {K::OnAir, 0, 0};
+    case 0x8A:
+      return {K::Bkgd, 0, 0};
+    case 0x8B:
+      return {K::Layer, 2, 0};
+    case 0x8C:
+      return {K::Layer, 3, 0};
+    case 0x8D:
+      return {K::Transition, 0, 1};
+    case 0x8E:
+      return {K::Transition, 0, 2};
+    case 0x8F:
+      return {K::Transition, 0, 3};
+    default:
+      return {K::Ignored, 0, 0};
   }
 }
 
 bool same_report(const SwitcherReport& a, const SwitcherReport& b) {
   return a.kind == b.kind && a.command == b.command && a.arg1 == b.arg1 && a.arg2 == b.arg2 &&
-         a.layer == b.layer && a.transition == b.transition &&
-         a.tbar.position == b.tbar.position && a.tbar.pre == b.tbar.pre &&
-         a.tbar.direction == b.tbar.direction;
+         a.layer == b.layer && a.transition == b.transition && a.tbar.position == b.tbar.position &&
+         a.tbar.pre == b.tbar.pre && a.tbar.direction == b.tbar.direction;
 }
 }  // namespace
 

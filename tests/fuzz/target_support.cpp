@@ -44,8 +44,7 @@ void check_decoded_model(const MultiviewerModel& model) {
   FUZZ_REQUIRE(data.kelvaro_16_view_resolution_type < kResolutions.size());
   FUZZ_REQUIRE(model.m_16_view_umd_show == (data.kelvaro_16_view_umd_enable != 0 ? 1 : 0));
   FUZZ_REQUIRE(model.m_16_view_audio_show == (data.kelvaro_16_view_audio_enable != 0 ? 1 : 0));
-  FUZZ_REQUIRE(model.m_16_view_reso_show ==
-               (data.kelvaro_16_view_resolution_enable != 0 ? 1 : 0));
+  FUZZ_REQUIRE(model.m_16_view_reso_show == (data.kelvaro_16_view_resolution_enable != 0 ? 1 : 0));
   for (const QString& label : model.m_16_view_umd_text) {
     FUZZ_REQUIRE(label.size() <= kUmdTextMaxUnits);
     FUZZ_REQUIRE(!label.contains(QChar(0)));

@@ -12,12 +12,12 @@
 
 #include "devices/multiviewer/mv_model.h"
 
-#define FUZZ_REQUIRE(cond)                                                                 \
-  do {                                                                                     \
-    if (!(cond)) {                                                                         \
+#define FUZZ_REQUIRE(cond)                                                             \
+  do {                                                                                 \
+    if (!(cond)) {                                                                     \
       std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #cond); \
-      std::abort();                                                                        \
-    }                                                                                      \
+      std::abort();                                                                    \
+    }                                                                                  \
   } while (0)
 
 namespace fuzz {

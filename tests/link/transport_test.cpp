@@ -1,7 +1,5 @@
 #include "link/transport.h"
 
-#include "link/device_link.h"
-
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -15,6 +13,7 @@
 #include <thread>
 
 #include "app/error_box.h"
+#include "link/device_link.h"
 #include "link/exchange.h"
 #include "link/link_options.h"
 #include "link/tick.h"
@@ -249,8 +248,7 @@ TEST_F(TransportTest, SendsFollowTheConnectionModeAndSayWhyTheyFailed) {
   EXPECT_EQ(taken.reason, "cannot bind local port " + std::to_string(link_options().bind_port) +
                               ": address already in use");
   EXPECT_EQ(device.receive(1000), build_frame(0xA1, 5, Link::Udp, 0x36, Bytes{1}));
-  const Outcome unanswered =
-      query(0x32, 50, 0, [](std::span<const uint8_t>) { return true; });
+  const Outcome unanswered = query(0x32, 50, 0, [](std::span<const uint8_t>) { return true; });
   EXPECT_EQ(unanswered.reason, taken.reason) << "a query without its port says why";
   ::close(taker);
 
@@ -285,13 +283,13 @@ TEST_F(TransportTest, QueryAskedInsideAnotherQuerysWaitRunsAfterItWithItsOwnRepl
   Outcome::Status second_at_once = Outcome::Status::Sent;
   QTimer::singleShot(20, [&] {
     second_at_once = query(
-        0x90, 1000, 0,
-        [second](std::span<const uint8_t> d) {
-          if (!is_command_reply(d, 0x90)) return false;
-          second->assign(d.begin(), d.end());
-          return true;
-        },
-        [second_outcome](const Outcome& o) { *second_outcome = o; })
+                         0x90, 1000, 0,
+                         [second](std::span<const uint8_t> d) {
+                           if (!is_command_reply(d, 0x90)) return false;
+                           second->assign(d.begin(), d.end());
+                           return true;
+                         },
+                         [second_outcome](const Outcome& o) { *second_outcome = o; })
                          .status;
   });
   Bytes first;
@@ -331,12 +329,12 @@ TEST(SerialTransport, WritesQueriesAndTellsAHungUpLine) {
     if (line.device_read(20, 2000).size() == 20) line.device_write(reply);
   });
   Bytes seen;
-  const Outcome answered = serial.query(
-      target, build_frame(0xA1, 2, Link::Serial, 0x32, {}), QueryRule{2000, 10, 20},
-      [&seen](const sockaddr_in&, std::span<const uint8_t> bytes) {
-        seen.assign(bytes.begin(), bytes.end());
-        return true;
-      });
+  const Outcome answered =
+      serial.query(target, build_frame(0xA1, 2, Link::Serial, 0x32, {}), QueryRule{2000, 10, 20},
+                   [&seen](const sockaddr_in&, std::span<const uint8_t> bytes) {
+                     seen.assign(bytes.begin(), bytes.end());
+                     return true;
+                   });
   device.join();
   EXPECT_TRUE(answered.answered_now());
   EXPECT_EQ(seen, reply);

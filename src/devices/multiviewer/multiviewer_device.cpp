@@ -111,7 +111,7 @@ Outcome set_screen_mode(const Transports& t, const Target& target, uint8_t windo
 Outcome set_window_source(const Transports& t, const Target& target, uint8_t source_index,
                           uint8_t window) {
   return send_command(t, target, mv_cmd::kWindowSource,
-                        window_source_payload(source_index, window));
+                      window_source_payload(source_index, window));
 }
 
 Outcome set_umd(const Transports& t, const Target& target, bool on) {

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "link/control_frame.h"
 #include "devices/multiviewer/mv_frames.h"
+#include "link/control_frame.h"
 
 // State reply, by offset from the frame start (envelope of the control frame):
 //   16        0x32

@@ -16,7 +16,6 @@
 
 #include "devices/multiviewer/mv_frames.h"
 
-
 constexpr int kUmdCsvWindows = 16;
 // A label may have as many UTF-16 units as the device keeps
 // (kUmdTextMaxUnits); a longer one refuses the file.
@@ -34,4 +33,3 @@ struct UmdCsvRead {
 QByteArray write_umd_csv(const std::array<QString, kUmdCsvWindows>& labels);
 // Reads a file; on refusal `bad_line` and `why` say where and why.
 UmdCsvRead read_umd_csv(const QByteArray& bytes);
-

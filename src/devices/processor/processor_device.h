@@ -7,9 +7,9 @@
 #include <functional>
 #include <optional>
 
+#include "devices/device_frame.h"
 #include "devices/processor/processor_frames.h"
 #include "devices/processor/processor_model.h"
-#include "devices/device_frame.h"
 #include "link/transport.h"
 
 // The rk5502 state query waits this long from before the request for the

@@ -25,11 +25,11 @@ enum class SwitcherReportKind : uint8_t {
 
 struct SwitcherReport {
   SwitcherReportKind kind = SwitcherReportKind::Ignored;
-  uint8_t command = 0;  // byte 16
-  uint8_t arg1 = 0;     // byte 17
-  uint8_t arg2 = 0;     // byte 18
-  int layer = 0;        // Layer only
-  int transition = 0;   // Transition only
+  uint8_t command = 0;          // byte 16
+  uint8_t arg1 = 0;             // byte 17
+  uint8_t arg2 = 0;             // byte 18
+  int layer = 0;                // Layer only
+  int transition = 0;           // Transition only
   TbarPlacement tbar{0, 0, 0};  // Tbar only
 };
 

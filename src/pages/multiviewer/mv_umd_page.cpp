@@ -11,10 +11,10 @@
 #include "app/main_window.h"
 #include "devices/multiviewer/mv_frames.h"
 #include "devices/multiviewer/umd_label_csv.h"
-#include "pages/multiviewer/umd_file_chooser.h"
 #include "link/trace.h"
 #include "pages/multiviewer/mv_preview.h"
 #include "pages/multiviewer/mv_subpage_util.h"
+#include "pages/multiviewer/umd_file_chooser.h"
 
 namespace {
 using C = CClass_16view_umd;

@@ -3,8 +3,6 @@
 // tm3306's layout by the target's medium, and the outcome of every failure.
 #include "devices/processor/processor_device.h"
 
-#include "link/device_link.h"
-
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -12,6 +10,7 @@
 
 #include "devices/device_kinds.h"
 #include "link/control_frame.h"
+#include "link/device_link.h"
 #include "support/devsim_fixture.h"
 #include "support/trace_recorder.h"
 

@@ -6,10 +6,10 @@
 #include <QTemporaryDir>
 
 #include "controls/skin_button.h"
-#include "mv_subpage_fixture.h"
 #include "devices/multiviewer/mv_frames.h"
-#include "pages/multiviewer/mv_umd_page.h"
 #include "devices/multiviewer/umd_label_csv.h"
+#include "mv_subpage_fixture.h"
+#include "pages/multiviewer/mv_umd_page.h"
 #include "pages/multiviewer/umd_file_chooser.h"
 
 namespace {

@@ -24,8 +24,8 @@
 #include "link/control_frame.h"
 #include "link/trace.h"
 #include "support/devsim_fixture.h"
-#include "support/trace_recorder.h"
 #include "support/list_choice.h"
+#include "support/trace_recorder.h"
 
 namespace sw_test {
 using Bytes = std::vector<uint8_t>;
