@@ -22,6 +22,7 @@
 #include "devices/processor/processor_frames.h"
 #include "devices/switcher/switcher_commands.h"
 #include "link/control_frame.h"
+#include "support/ctl_args.h"
 #include "support/devsim_fixture.h"
 
 namespace {
@@ -43,31 +44,6 @@ CtlRun run_ctl(const QStringList& args) {
   r.out = QString::fromStdString(out.str());
   r.err = QString::fromStdString(err.str());
   return r;
-}
-
-// The simulator's ports, as the panel's port options.
-QStringList ports(const SimulatorFixture& sim) {
-  const devsim::Options& o = sim.options();
-  return {"--bind-port",
-          QString::number(o.bind_port),
-          "--device-port",
-          QString::number(o.device_port),
-          "--switcher-bind-port",
-          QString::number(o.switcher_bind_port),
-          "--switcher-device-port",
-          QString::number(o.switcher_device_port),
-          "--search-address",
-          QString::fromStdString(o.search_address)};
-}
-
-QStringList lan(const SimulatorFixture& sim, int device, int id) {
-  return ports(sim) + QStringList{"--device", QString::fromStdString(sim.address(device)) + "," +
-                                                  QString::number(id)};
-}
-
-QStringList serial(SimulatorFixture& sim, int id) {
-  return ports(sim) + QStringList{"--serial-port", QString::fromStdString(sim.sim().serial_name()),
-                                  "--id", QString::number(id)};
 }
 
 template <size_t N>
@@ -167,7 +143,7 @@ TEST(CtlProcess, HelpVersionAndBadUsageSendNothing) {
   EXPECT_EQ(version.exit_code, 0);
   EXPECT_TRUE(version.out.contains("1.0.1.5"));
 
-  const QStringList dev = lan(sim, 0, 3);
+  const QStringList dev = ctl_lan(sim, 0, 3);
   expect_usage_errors({
       {dev + QStringList{"mv", "mode", "5"}, "mode"},
       {dev + QStringList{"mv", "source", "17", "1"}, "WINDOW"},
@@ -184,9 +160,9 @@ TEST(CtlProcess, HelpVersionAndBadUsageSendNothing) {
       {dev + QStringList{"mv", "umd", "on", "--direction", "1"}, "--direction"},
       {dev + QStringList{"--baud", "9600", "mv", "umd", "on"}, "--baud"},
       {dev + QStringList{"discover"}, "--device"},
-      {ports(sim) + QStringList{"mv", "umd", "on"}, "--device"},
-      {ports(sim) + QStringList{"--device", "300.1.1.1", "mv", "umd", "on"}, "--device"},
-      {ports(sim) + QStringList{"--device", "127.0.0.2,256", "mv", "umd", "on"}, "--device"},
+      {ctl_ports(sim) + QStringList{"mv", "umd", "on"}, "--device"},
+      {ctl_ports(sim) + QStringList{"--device", "300.1.1.1", "mv", "umd", "on"}, "--device"},
+      {ctl_ports(sim) + QStringList{"--device", "127.0.0.2,256", "mv", "umd", "on"}, "--device"},
       {QStringList{"--bind-port", "0"} + dev + QStringList{"mv", "umd", "on"}, "--bind-port"},
       {dev + QStringList{"--serial-port", "/dev/null", "mv", "umd", "on"}, "--serial-port"},
       {dev + QStringList{"--no-such-option"}, "--no-such-option"},
@@ -205,7 +181,7 @@ TEST(CtlProcess, AFailedSendExitsOneWithItsReason) {
   local.sin_family = AF_INET;
   local.sin_port = htons(sim.options().bind_port);
   ASSERT_EQ(::bind(taker, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-  const CtlRun taken = run_ctl(lan(sim, 0, 3) + QStringList{"mv", "umd", "on"});
+  const CtlRun taken = run_ctl(ctl_lan(sim, 0, 3) + QStringList{"mv", "umd", "on"});
   ::close(taker);
   EXPECT_EQ(taken.exit_code, 1);
   EXPECT_EQ(taken.err, "kelvaro-ctl: cannot bind local port " +
@@ -214,7 +190,7 @@ TEST(CtlProcess, AFailedSendExitsOneWithItsReason) {
   // The loopback net's broadcast address takes no datagram without
   // SO_BROADCAST, which a device command never asks for.
   const CtlRun refused =
-      run_ctl(ports(sim) + QStringList{"--device", "127.255.255.255,3", "mv", "umd", "on"});
+      run_ctl(ctl_ports(sim) + QStringList{"--device", "127.255.255.255,3", "mv", "umd", "on"});
   EXPECT_EQ(refused.exit_code, 1);
   EXPECT_TRUE(refused.err.startsWith("kelvaro-ctl: send to 127.255.255.255 refused: "))
       << refused.err.toStdString();
@@ -225,7 +201,7 @@ TEST(CtlMv, LanCommandsAreThePagesFramesAndStateMatchesTheDevice) {
   SimulatorFixture sim({devsim::DeviceSpec::lan(0xA1, 3)});
   ASSERT_TRUE(sim.started());
   for (const MvCase& c : mv_cases()) {
-    const CtlRun r = run_ctl(lan(sim, 0, 3) + c.args);
+    const CtlRun r = run_ctl(ctl_lan(sim, 0, 3) + c.args);
     EXPECT_EQ(r.exit_code, 0) << c.args.join(' ').toStdString() << r.err.toStdString();
     EXPECT_TRUE(sim.received(build_frame(0xA1, 3, Link::Udp, c.command, c.payload)))
         << c.args.join(' ').toStdString();
@@ -244,7 +220,7 @@ TEST(CtlMv, LanCommandsAreThePagesFramesAndStateMatchesTheDevice) {
     g.write("1,fine\n17,no such window\n");
   }
   const size_t before = sim.frames_with_command(0, mv_cmd::kUmdText).size();
-  const CtlRun labels = run_ctl(lan(sim, 0, 3) + QStringList{"mv", "labels", good});
+  const CtlRun labels = run_ctl(ctl_lan(sim, 0, 3) + QStringList{"mv", "labels", good});
   EXPECT_EQ(labels.exit_code, 0) << labels.err.toStdString();
   const auto label_frames = sim.wait_frames(
       before + 2, [](const devsim::ReceivedFrame& f) { return f.command() == mv_cmd::kUmdText; });
@@ -255,17 +231,17 @@ TEST(CtlMv, LanCommandsAreThePagesFramesAndStateMatchesTheDevice) {
             build_frame(0xA1, 3, Link::Udp, mv_cmd::kUmdText, umd_text_payload(9, "Left, wide")));
   const size_t after = sim.sim().frame_count();
   expect_usage_errors(
-      {{lan(sim, 0, 3) + QStringList{"mv", "labels", bad}, "line 2"},
-       {lan(sim, 0, 3) + QStringList{"mv", "labels", dir.filePath("none")}, "FILE"}});
+      {{ctl_lan(sim, 0, 3) + QStringList{"mv", "labels", bad}, "line 2"},
+       {ctl_lan(sim, 0, 3) + QStringList{"mv", "labels", dir.filePath("none")}, "FILE"}});
   EXPECT_TRUE(sim.nothing_more(after));
 
   const devsim::MultiviewerState state = sample_state();
   sim.sim().set_multiviewer_state(0, state);
-  const CtlRun json = run_ctl(lan(sim, 0, 3) + QStringList{"mv", "state", "--json"});
+  const CtlRun json = run_ctl(ctl_lan(sim, 0, 3) + QStringList{"mv", "state", "--json"});
   ASSERT_EQ(json.exit_code, 0) << json.err.toStdString();
   expect_state_json(json.out, state);
   EXPECT_TRUE(sim.received(build_frame(0xA1, 3, Link::Udp, mv_cmd::kStateQuery, {})));
-  const CtlRun text = run_ctl(lan(sim, 0, 3) + QStringList{"mv", "state"});
+  const CtlRun text = run_ctl(ctl_lan(sim, 0, 3) + QStringList{"mv", "state"});
   EXPECT_EQ(text.exit_code, 0);
   EXPECT_TRUE(text.out.contains("windows 9")) << text.out.toStdString();
   EXPECT_TRUE(sim.no_bad_frames());
@@ -274,7 +250,7 @@ TEST(CtlMv, LanCommandsAreThePagesFramesAndStateMatchesTheDevice) {
   devsim::Faults silent;
   silent.drop_replies = -1;
   sim.sim().set_faults(0, silent);
-  const CtlRun none = run_ctl(lan(sim, 0, 3) + QStringList{"mv", "state", "--json"});
+  const CtlRun none = run_ctl(ctl_lan(sim, 0, 3) + QStringList{"mv", "state", "--json"});
   EXPECT_EQ(none.exit_code, 1) << none.err.toStdString();
   EXPECT_TRUE(none.err.contains("200 ms")) << none.err.toStdString();
   EXPECT_EQ(none.err.trimmed().count('\n'), 0);
@@ -286,18 +262,18 @@ TEST(CtlMv, SerialCommandsAndStateQuery) {
   SimulatorFixture sim({devsim::DeviceSpec::serial(0xA1, 2)});
   ASSERT_TRUE(sim.started());
   for (const MvCase& c : mv_cases()) {
-    const CtlRun r = run_ctl(serial(sim, 2) + c.args);
+    const CtlRun r = run_ctl(ctl_serial(sim, 2) + c.args);
     EXPECT_EQ(r.exit_code, 0) << c.args.join(' ').toStdString() << r.err.toStdString();
     EXPECT_TRUE(sim.received(build_frame(0xA1, 2, Link::Serial, c.command, c.payload)))
         << c.args.join(' ').toStdString();
   }
   const devsim::MultiviewerState state = sample_state();
   sim.sim().set_multiviewer_state(0, state);
-  const CtlRun json = run_ctl(serial(sim, 2) + QStringList{"mv", "state", "--json"});
+  const CtlRun json = run_ctl(ctl_serial(sim, 2) + QStringList{"mv", "state", "--json"});
   ASSERT_EQ(json.exit_code, 0) << json.err.toStdString();
   expect_state_json(json.out, state);
 
-  const CtlRun found = run_ctl(serial(sim, 2) + QStringList{"discover", "--json"});
+  const CtlRun found = run_ctl(ctl_serial(sim, 2) + QStringList{"discover", "--json"});
   EXPECT_EQ(found.exit_code, 0) << found.err.toStdString();
   const QJsonArray devices = QJsonDocument::fromJson(found.out.toUtf8())["devices"].toArray();
   ASSERT_EQ(devices.size(), 1) << found.out.toStdString();
@@ -311,7 +287,7 @@ TEST(CtlDiscover, ListsTheMultiviewersThatAnswerAndFailsWithoutOne) {
   SimulatorFixture sim(
       {devsim::DeviceSpec::lan(0xA1, 6, "MV_CTL"), devsim::DeviceSpec::lan(0x81, 1, "MATRIX_CTL")});
   ASSERT_TRUE(sim.started());
-  const CtlRun r = run_ctl(ports(sim) + QStringList{"discover", "--json"});
+  const CtlRun r = run_ctl(ctl_ports(sim) + QStringList{"discover", "--json"});
   ASSERT_EQ(r.exit_code, 0) << r.err.toStdString();
   EXPECT_TRUE(sim.received(build_search_request(Link::Udp)));
   const QJsonArray devices = QJsonDocument::fromJson(r.out.toUtf8())["devices"].toArray();
@@ -320,14 +296,14 @@ TEST(CtlDiscover, ListsTheMultiviewersThatAnswerAndFailsWithoutOne) {
   EXPECT_EQ(devices[0]["address"].toString(), QString::fromStdString(sim.address(0)));
   EXPECT_EQ(devices[0]["kind"].toString(), "multiviewer");
   EXPECT_EQ(devices[0]["id"].toInt(), 6);
-  const CtlRun text = run_ctl(ports(sim) + QStringList{"discover"});
+  const CtlRun text = run_ctl(ctl_ports(sim) + QStringList{"discover"});
   EXPECT_EQ(text.exit_code, 0);
   EXPECT_EQ(text.out, "MV_CTL\t" + QString::fromStdString(sim.address(0)) + "\t0xA1\t6\n");
 
   devsim::Faults silent;
   silent.drop_replies = -1;
   sim.sim().set_faults(0, silent);
-  const CtlRun none = run_ctl(ports(sim) + QStringList{"discover"});
+  const CtlRun none = run_ctl(ctl_ports(sim) + QStringList{"discover"});
   EXPECT_EQ(none.exit_code, 1);
   EXPECT_TRUE(none.err.contains("2000 ms")) << none.err.toStdString();
   EXPECT_GE(none.elapsed_ms, 2000);
@@ -345,7 +321,7 @@ TEST(CtlMatrix, TextCommandsLockFramesAndLockQuery) {
   };
   for (const auto& [args, text] : cases) {
     for (int device : {0, 1}) {
-      const CtlRun r = run_ctl((device == 0 ? lan(sim, 0, 4) : serial(sim, 1)) + args);
+      const CtlRun r = run_ctl((device == 0 ? ctl_lan(sim, 0, 4) : ctl_serial(sim, 1)) + args);
       EXPECT_EQ(r.exit_code, 0) << args.join(' ').toStdString() << r.err.toStdString();
       EXPECT_TRUE(sim.received(text)) << args.join(' ').toStdString() << " device " << device;
     }
@@ -354,20 +330,20 @@ TEST(CtlMatrix, TextCommandsLockFramesAndLockQuery) {
   EXPECT_EQ(sim.sim().matrix_state(1).text_commands, 3);
 
   // The lock: 0x51 with the new state, then the 0x50 query reads it back.
-  const CtlRun lock = run_ctl(lan(sim, 0, 4) + QStringList{"matrix", "lock", "on"});
+  const CtlRun lock = run_ctl(ctl_lan(sim, 0, 4) + QStringList{"matrix", "lock", "on"});
   EXPECT_EQ(lock.exit_code, 0);
   EXPECT_TRUE(sim.received(
       build_frame(0x81, 4, Link::Udp, matrix_cmd::kLockChange, std::vector<uint8_t>{1})));
-  const CtlRun query = run_ctl(lan(sim, 0, 4) + QStringList{"matrix", "lock", "--json"});
+  const CtlRun query = run_ctl(ctl_lan(sim, 0, 4) + QStringList{"matrix", "lock", "--json"});
   EXPECT_EQ(query.exit_code, 0) << query.err.toStdString();
   EXPECT_EQ(query.out, "{\"lock\": true, \"value\": 1}\n");
   EXPECT_TRUE(sim.received(build_frame(0x81, 4, Link::Udp, matrix_cmd::kLockQuery, {})));
-  run_ctl(lan(sim, 0, 4) + QStringList{"matrix", "lock", "off"});
-  EXPECT_EQ(run_ctl(lan(sim, 0, 4) + QStringList{"matrix", "lock"}).out, "unlocked\n");
+  run_ctl(ctl_lan(sim, 0, 4) + QStringList{"matrix", "lock", "off"});
+  EXPECT_EQ(run_ctl(ctl_lan(sim, 0, 4) + QStringList{"matrix", "lock"}).out, "unlocked\n");
   EXPECT_TRUE(sim.no_bad_frames());
 
   const size_t before = sim.sim().frame_count();
-  const QStringList dev = lan(sim, 0, 4);
+  const QStringList dev = ctl_lan(sim, 0, 4);
   expect_usage_errors({
       {dev + QStringList{"matrix", "route", "9", "1"}, "INPUT"},
       {dev + QStringList{"matrix", "route", "3", "1,9"}, "OUTPUTS"},
@@ -376,7 +352,7 @@ TEST(CtlMatrix, TextCommandsLockFramesAndLockQuery) {
       {dev + QStringList{"matrix", "all", "0"}, "INPUT"},
       {dev + QStringList{"matrix", "one-to-one", "2"}, "one-to-one"},
       {dev + QStringList{"matrix", "lock", "maybe"}, "lock"},
-      {serial(sim, 1) + QStringList{"matrix", "lock", "on"}, "--serial-port"},
+      {ctl_serial(sim, 1) + QStringList{"matrix", "lock", "on"}, "--serial-port"},
       {dev + QStringList{"matrix", "cross"}, "cross"},
   });
   EXPECT_TRUE(sim.nothing_more(before));
@@ -384,7 +360,7 @@ TEST(CtlMatrix, TextCommandsLockFramesAndLockQuery) {
   devsim::Faults silent;
   silent.drop_replies = -1;
   sim.sim().set_faults(0, silent);
-  const CtlRun none = run_ctl(lan(sim, 0, 4) + QStringList{"matrix", "lock"});
+  const CtlRun none = run_ctl(ctl_lan(sim, 0, 4) + QStringList{"matrix", "lock"});
   EXPECT_EQ(none.exit_code, 1);
   EXPECT_TRUE(none.err.contains("200 ms")) << none.err.toStdString();
   EXPECT_GE(none.elapsed_ms, 200);
@@ -414,7 +390,7 @@ TEST(CtlSwitcher, FramesGoToTheSwitcherPortAsThePageSendsThem) {
       {{"key2", "off"}, {kKey2, {1}}},
   };
   for (const auto& [args, frame] : cases) {
-    const CtlRun r = run_ctl(lan(sim, 0, 7) + QStringList{"switcher"} + args);
+    const CtlRun r = run_ctl(ctl_lan(sim, 0, 7) + QStringList{"switcher"} + args);
     EXPECT_EQ(r.exit_code, 0) << args.join(' ').toStdString() << r.err.toStdString();
     const std::vector<uint8_t> expected =
         build_frame(0xA5, 7, Link::Udp, frame.first, frame.second);
@@ -429,7 +405,7 @@ TEST(CtlSwitcher, FramesGoToTheSwitcherPortAsThePageSendsThem) {
   EXPECT_TRUE(sim.no_bad_frames());
 
   const size_t before = sim.sim().frame_count();
-  const QStringList sw = lan(sim, 0, 7) + QStringList{"switcher"};
+  const QStringList sw = ctl_lan(sim, 0, 7) + QStringList{"switcher"};
   expect_usage_errors({
       {sw + QStringList{"pgm", "13"}, "SOURCE"},
       {sw + QStringList{"pvm", "0"}, "SOURCE"},
@@ -441,7 +417,8 @@ TEST(CtlSwitcher, FramesGoToTheSwitcherPortAsThePageSendsThem) {
       {sw + QStringList{"wipe-style", "9"}, "PATTERN"},
       {sw + QStringList{"key1", "maybe"}, "key1"},
       {sw + QStringList{"fade"}, "fade"},
-      {ports(sim) + QStringList{"--serial-port", "/dev/null", "switcher", "cut"}, "--serial-port"},
+      {ctl_ports(sim) + QStringList{"--serial-port", "/dev/null", "switcher", "cut"},
+       "--serial-port"},
   });
   EXPECT_TRUE(sim.nothing_more(before));
 }
@@ -450,15 +427,15 @@ TEST(CtlProcessors, LayoutFramesAndTheRk5502State) {
   SimulatorFixture sim({devsim::DeviceSpec::lan(0x60, 2), devsim::DeviceSpec::lan(0xA3, 5),
                         devsim::DeviceSpec::serial(0xA3, 1)});
   ASSERT_TRUE(sim.started());
-  const CtlRun rk = run_ctl(lan(sim, 0, 2) + QStringList{"rk5502", "layout", "17"});
+  const CtlRun rk = run_ctl(ctl_lan(sim, 0, 2) + QStringList{"rk5502", "layout", "17"});
   EXPECT_EQ(rk.exit_code, 0) << rk.err.toStdString();
   EXPECT_TRUE(sim.received(
       build_frame(0x60, 2, Link::Udp, processor_cmd::kLayout, std::vector<uint8_t>{17})));
-  const CtlRun tm = run_ctl(lan(sim, 1, 5) + QStringList{"tm3306", "layout", "15"});
+  const CtlRun tm = run_ctl(ctl_lan(sim, 1, 5) + QStringList{"tm3306", "layout", "15"});
   EXPECT_EQ(tm.exit_code, 0) << tm.err.toStdString();
   EXPECT_TRUE(sim.received(
       build_frame(0xA3, 5, Link::Udp, processor_cmd::kLayout, std::vector<uint8_t>{15})));
-  const CtlRun tm_serial = run_ctl(serial(sim, 1) + QStringList{"tm3306", "layout", "6"});
+  const CtlRun tm_serial = run_ctl(ctl_serial(sim, 1) + QStringList{"tm3306", "layout", "6"});
   EXPECT_EQ(tm_serial.exit_code, 0) << tm_serial.err.toStdString();
   EXPECT_TRUE(sim.received(
       build_frame(0xA3, 1, Link::Serial, processor_cmd::kLayout, std::vector<uint8_t>{6})));
@@ -470,7 +447,7 @@ TEST(CtlProcessors, LayoutFramesAndTheRk5502State) {
   state.pip_child_ch = {3, 4};
   state.loop_state = 1;
   sim.sim().set_rk5502_state(0, state);
-  const CtlRun json = run_ctl(lan(sim, 0, 2) + QStringList{"rk5502", "state", "--json"});
+  const CtlRun json = run_ctl(ctl_lan(sim, 0, 2) + QStringList{"rk5502", "state", "--json"});
   ASSERT_EQ(json.exit_code, 0) << json.err.toStdString();
   EXPECT_TRUE(sim.received(build_frame(0x60, 2, Link::Udp, processor_cmd::kRk5502StateQuery, {})));
   const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8()).object();
@@ -482,20 +459,20 @@ TEST(CtlProcessors, LayoutFramesAndTheRk5502State) {
 
   const size_t before = sim.sim().frame_count();
   expect_usage_errors({
-      {lan(sim, 0, 2) + QStringList{"rk5502", "layout", "18"}, "CODE"},
-      {lan(sim, 0, 2) + QStringList{"rk5502", "layout", "-1"}, "CODE"},
-      {lan(sim, 0, 2) + QStringList{"rk5502", "state", "now"}, "state"},
-      {serial(sim, 1) + QStringList{"rk5502", "layout", "1"}, "--serial-port"},
-      {lan(sim, 1, 5) + QStringList{"tm3306", "layout", "16"}, "CODE"},
-      {lan(sim, 1, 5) + QStringList{"tm3306", "layout"}, "layout"},
-      {lan(sim, 1, 5) + QStringList{"tm3306", "state"}, "state"},
+      {ctl_lan(sim, 0, 2) + QStringList{"rk5502", "layout", "18"}, "CODE"},
+      {ctl_lan(sim, 0, 2) + QStringList{"rk5502", "layout", "-1"}, "CODE"},
+      {ctl_lan(sim, 0, 2) + QStringList{"rk5502", "state", "now"}, "state"},
+      {ctl_serial(sim, 1) + QStringList{"rk5502", "layout", "1"}, "--serial-port"},
+      {ctl_lan(sim, 1, 5) + QStringList{"tm3306", "layout", "16"}, "CODE"},
+      {ctl_lan(sim, 1, 5) + QStringList{"tm3306", "layout"}, "layout"},
+      {ctl_lan(sim, 1, 5) + QStringList{"tm3306", "state"}, "state"},
   });
   EXPECT_TRUE(sim.nothing_more(before));
 
   devsim::Faults silent;
   silent.drop_replies = -1;
   sim.sim().set_faults(0, silent);
-  const CtlRun none = run_ctl(lan(sim, 0, 2) + QStringList{"rk5502", "state"});
+  const CtlRun none = run_ctl(ctl_lan(sim, 0, 2) + QStringList{"rk5502", "state"});
   EXPECT_EQ(none.exit_code, 1);
   EXPECT_TRUE(none.err.contains("1000 ms")) << none.err.toStdString();
   EXPECT_GE(none.elapsed_ms, 1000);

@@ -15,6 +15,7 @@
 #include "devices/multiviewer/mv_frames.h"
 #include "devices/processor/processor_frames.h"
 #include "link/control_frame.h"
+#include "support/ctl_args.h"
 #include "support/devsim_fixture.h"
 
 namespace {
@@ -44,31 +45,6 @@ CtlRun run_ctl(const QStringList& args) {
   return r;
 }
 
-// The simulator's ports, as the panel's port options.
-QStringList ports(const SimulatorFixture& sim) {
-  const devsim::Options& o = sim.options();
-  return {"--bind-port",
-          QString::number(o.bind_port),
-          "--device-port",
-          QString::number(o.device_port),
-          "--switcher-bind-port",
-          QString::number(o.switcher_bind_port),
-          "--switcher-device-port",
-          QString::number(o.switcher_device_port),
-          "--search-address",
-          QString::fromStdString(o.search_address)};
-}
-
-QStringList lan(const SimulatorFixture& sim, int device, int id) {
-  return ports(sim) + QStringList{"--device", QString::fromStdString(sim.address(device)) + "," +
-                                                  QString::number(id)};
-}
-
-QStringList serial(SimulatorFixture& sim, int id) {
-  return ports(sim) + QStringList{"--serial-port", QString::fromStdString(sim.sim().serial_name()),
-                                  "--id", QString::number(id)};
-}
-
 TEST(CtlTool, HelpVersionAndUsage) {
   const CtlRun help = run_ctl({"--help"});
   EXPECT_EQ(help.exit_code, 0);
@@ -90,31 +66,31 @@ TEST(CtlTool, OneCommandOfEachGroup) {
                         devsim::DeviceSpec::lan(0x60, 2), devsim::DeviceSpec::serial(0xA3, 1)});
   ASSERT_TRUE(sim.started());
 
-  const CtlRun found = run_ctl(ports(sim) + QStringList{"discover"});
+  const CtlRun found = run_ctl(ctl_ports(sim) + QStringList{"discover"});
   EXPECT_EQ(found.exit_code, 0) << found.err.toStdString();
   EXPECT_EQ(found.out, "MV_CTL\t" + QString::fromStdString(sim.address(0)) + "\t0xA1\t3\n");
 
-  const CtlRun mode = run_ctl(lan(sim, 0, 3) + QStringList{"mv", "mode", "4"});
+  const CtlRun mode = run_ctl(ctl_lan(sim, 0, 3) + QStringList{"mv", "mode", "4"});
   EXPECT_EQ(mode.exit_code, 0) << mode.err.toStdString();
   EXPECT_TRUE(
       sim.received(build_frame(0xA1, 3, Link::Udp, mv_cmd::kScreenMode, std::vector<uint8_t>{4})));
-  const CtlRun state = run_ctl(lan(sim, 0, 3) + QStringList{"mv", "state", "--json"});
+  const CtlRun state = run_ctl(ctl_lan(sim, 0, 3) + QStringList{"mv", "state", "--json"});
   EXPECT_EQ(state.exit_code, 0) << state.err.toStdString();
   EXPECT_EQ(QJsonDocument::fromJson(state.out.toUtf8())["window_count"].toInt(), 4);
 
-  const CtlRun all = run_ctl(lan(sim, 1, 4) + QStringList{"matrix", "all", "5"});
+  const CtlRun all = run_ctl(ctl_lan(sim, 1, 4) + QStringList{"matrix", "all", "5"});
   EXPECT_EQ(all.exit_code, 0) << all.err.toStdString();
   EXPECT_TRUE(sim.received(build_matrix_one_to_all(5)));
 
-  const CtlRun cut = run_ctl(lan(sim, 2, 7) + QStringList{"switcher", "cut"});
+  const CtlRun cut = run_ctl(ctl_lan(sim, 2, 7) + QStringList{"switcher", "cut"});
   EXPECT_EQ(cut.exit_code, 0) << cut.err.toStdString();
   EXPECT_EQ(sim.sim().switcher_state(2).cuts, 1);
 
-  const CtlRun rk = run_ctl(lan(sim, 3, 2) + QStringList{"rk5502", "state", "--json"});
+  const CtlRun rk = run_ctl(ctl_lan(sim, 3, 2) + QStringList{"rk5502", "state", "--json"});
   EXPECT_EQ(rk.exit_code, 0) << rk.err.toStdString();
   EXPECT_TRUE(sim.received(build_frame(0x60, 2, Link::Udp, processor_cmd::kRk5502StateQuery, {})));
 
-  const CtlRun tm = run_ctl(serial(sim, 1) + QStringList{"tm3306", "layout", "6"});
+  const CtlRun tm = run_ctl(ctl_serial(sim, 1) + QStringList{"tm3306", "layout", "6"});
   EXPECT_EQ(tm.exit_code, 0) << tm.err.toStdString();
   EXPECT_EQ(sim.sim().tm3306_state(4).show_mode, 6);
   EXPECT_TRUE(sim.no_bad_frames());
@@ -124,7 +100,7 @@ TEST(CtlTool, OneCommandOfEachGroup) {
   local.sin_family = AF_INET;
   local.sin_port = htons(sim.options().bind_port);
   ASSERT_EQ(::bind(taker, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-  const CtlRun taken = run_ctl(lan(sim, 0, 3) + QStringList{"mv", "umd", "on"});
+  const CtlRun taken = run_ctl(ctl_lan(sim, 0, 3) + QStringList{"mv", "umd", "on"});
   ::close(taker);
   EXPECT_EQ(taken.exit_code, 1);
   EXPECT_TRUE(taken.err.startsWith("kelvaro-ctl: cannot bind local port "))

@@ -15,6 +15,7 @@
 #include "devices/device_kinds.h"
 #include "link/control_frame.h"
 #include "link/device_link.h"
+#include "support/device_query.h"
 #include "support/devsim_fixture.h"
 
 namespace {
@@ -47,16 +48,9 @@ class MatrixDeviceTest : public ::testing::Test {
   }
   // The lock read back by the operation, with its outcome.
   std::pair<Outcome, std::optional<uint8_t>> read_lock(const Target& t) {
-    std::pair<Outcome, std::optional<uint8_t>> got{Outcome::queued(), std::nullopt};
-    int calls = 0;
-    const Outcome returned = matrix_device::query_lock(
-        link_.transports(), t, [&](const Outcome& o, std::optional<uint8_t> lock) {
-          got = {o, lock};
-          ++calls;
-        });
-    EXPECT_EQ(calls, 1);
-    EXPECT_EQ(returned.status, got.first.status);
-    return got;
+    return run_device_query<std::optional<uint8_t>>([&](matrix_device::LockDone done) {
+      return matrix_device::query_lock(link_.transports(), t, done);
+    });
   }
 
   SimulatorFixture sim_;

@@ -11,6 +11,7 @@
 #include "devices/device_kinds.h"
 #include "link/control_frame.h"
 #include "link/device_link.h"
+#include "support/device_query.h"
 #include "support/devsim_fixture.h"
 #include "support/trace_recorder.h"
 
@@ -43,16 +44,9 @@ class ProcessorDeviceTest : public ::testing::Test {
   }
   // The state read back by the operation, with its outcome.
   std::pair<Outcome, std::optional<Rk5502StateReply>> read_state(const Target& t) {
-    std::pair<Outcome, std::optional<Rk5502StateReply>> got{Outcome::queued(), std::nullopt};
-    int calls = 0;
-    const Outcome returned = rk5502_device::query_state(
-        link_.transports(), t, [&](const Outcome& o, std::optional<Rk5502StateReply> state) {
-          got = {o, state};
-          ++calls;
-        });
-    EXPECT_EQ(calls, 1);
-    EXPECT_EQ(returned.status, got.first.status);
-    return got;
+    return run_device_query<std::optional<Rk5502StateReply>>([&](rk5502_device::StateDone done) {
+      return rk5502_device::query_state(link_.transports(), t, done);
+    });
   }
 
   SimulatorFixture sim_;
