@@ -6,6 +6,7 @@
 
 #include "devsim/cli.h"
 #include "devsim/wire.h"
+#include "link/transport.h"
 #include "support/ports.h"
 
 namespace {
@@ -108,4 +109,15 @@ std::vector<devsim::ReceivedFrame> SimulatorFixture::frames_with_command(int dev
            << "expected nothing more after " << already << " unit(s); received:";
   for (const auto& f : m_sim->frames()) r << "\n  " << devsim::describe(f);
   return r;
+}
+
+Target SimulatorFixture::target(int device, Medium medium) const {
+  const devsim::DeviceInfo info = m_sim->device(device);
+  const bool serial_device = info.transport == devsim::Transport::Serial;
+  return Target{medium,
+                serial_device ? std::string() : info.address,
+                options().device_port,
+                options().bind_port,
+                info.type,
+                info.id};
 }

@@ -18,6 +18,11 @@
 
 #include "devsim/simulator.h"
 
+// The device layer's names (link/transport.h), declared here alone: the
+// simulator has a Transport of its own.
+struct Target;
+enum class Medium : uint8_t;
+
 class CKELVARO_16_VIEWDlg;
 
 class SimulatorFixture {
@@ -39,6 +44,9 @@ class SimulatorFixture {
   bool started() const { return m_started; }
   // Address of a LAN device ("127.0.0.2") or the serial device's slave name.
   std::string address(int device) const { return m_sim->device(device).address; }
+  // Device `device` as the device layer addresses it, over `medium`, on the
+  // simulator's command ports (no address for the serial device).
+  Target target(int device, Medium medium) const;
 
   // Units received so far; waits up to `timeout` until at least `count`
   // match (all units when `match` is empty) and returns the matching ones.

@@ -34,14 +34,7 @@ class MatrixDeviceTest : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(sim_.started()); }
 
   // The LAN device, reached over `m`.
-  Target target(Medium m = Medium::Lan) const {
-    return Target{m,
-                  sim_.address(kLan),
-                  sim_.options().device_port,
-                  sim_.options().bind_port,
-                  device_type::kMatrix,
-                  kId};
-  }
+  Target target(Medium m = Medium::Lan) const { return sim_.target(kLan, m); }
   bool open_serial() { return link_.m_comm.open_port(sim_.sim().serial_name(), 115200); }
   Bytes lock_frame(uint8_t command, const Bytes& payload = {}) const {
     return build_frame(device_type::kMatrix, kId, Link::Udp, command, payload);

@@ -30,15 +30,7 @@ class ProcessorDeviceTest : public ::testing::Test {
               DeviceSpec::serial(device_type::kTm3306, 1)}) {}
   void SetUp() override { ASSERT_TRUE(sim_.started()); }
 
-  Target target(int device, Medium m = Medium::Lan) {
-    const devsim::DeviceInfo info = sim_.sim().device(device);
-    return Target{m,
-                  device == kTmSerial ? std::string() : info.address,
-                  sim_.options().device_port,
-                  sim_.options().bind_port,
-                  info.type,
-                  info.id};
-  }
+  Target target(int device, Medium m = Medium::Lan) const { return sim_.target(device, m); }
   Bytes layout(uint8_t type, uint8_t id, Link link, uint8_t code) const {
     return build_frame(type, id, link, processor_cmd::kLayout, Bytes{code});
   }
