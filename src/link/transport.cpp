@@ -24,6 +24,12 @@ Outcome no_device() {
   return Outcome::failed(kNoDeviceReason);
 }
 
+// A query that ends before it starts: `done` hears the outcome at once.
+Outcome ended(const Done& done, const Outcome& outcome) {
+  if (done) done(outcome);
+  return outcome;
+}
+
 // Runs `exchange` now, or queues it behind the running wait. The outcome of
 // a queued exchange is told to `done` when it has run; one that runs now is
 // returned (and told to `done` too).
@@ -100,11 +106,7 @@ Outcome UdpTransport::send(const Target& target, std::span<const uint8_t> bytes,
 
 Outcome UdpTransport::query(const Target& target, std::span<const uint8_t> request,
                             const QueryRule& rule, Accept accept, Done done) {
-  if (!target.has_address()) {
-    const Outcome outcome = no_device();
-    if (done) done(outcome);
-    return outcome;
-  }
+  if (!target.has_address()) return ended(done, no_device());
   DeviceLink& link = m_link;
   return run_or_queue(
       "udp query", std::move(done),
@@ -179,11 +181,7 @@ Outcome SerialTransport::send(const Target&, std::span<const uint8_t> bytes,
 Outcome SerialTransport::query(const Target&, std::span<const uint8_t> request,
                                const QueryRule& rule, Accept accept, Done done) {
   DeviceLink& link = m_link;
-  if (!link.m_comm.is_open()) {
-    const Outcome outcome = Outcome::failed(kPortClosed);
-    if (done) done(outcome);
-    return outcome;
-  }
+  if (!link.m_comm.is_open()) return ended(done, Outcome::failed(kPortClosed));
   return run_or_queue("serial query", std::move(done),
                       [&link, rule, accept = std::move(accept),
                        frame = std::vector<uint8_t>(request.begin(), request.end())] {
@@ -208,9 +206,7 @@ Outcome NoTransport::send(const Target&, std::span<const uint8_t>, uint32_t) {
 
 Outcome NoTransport::query(const Target&, std::span<const uint8_t>, const QueryRule&, Accept,
                            Done done) {
-  const Outcome outcome = Outcome::failed("no connection mode");
-  if (done) done(outcome);
-  return outcome;
+  return ended(done, Outcome::failed("no connection mode"));
 }
 
 // ---- held sockets ----
@@ -226,7 +222,5 @@ Outcome HeldUdpTransport::send(const Target&, std::span<const uint8_t> bytes,
 
 Outcome HeldUdpTransport::query(const Target&, std::span<const uint8_t>, const QueryRule&, Accept,
                                 Done done) {
-  const Outcome outcome = Outcome::failed("the held link takes no query");
-  if (done) done(outcome);
-  return outcome;
+  return ended(done, Outcome::failed("the held link takes no query"));
 }

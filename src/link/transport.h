@@ -96,7 +96,6 @@ using Done = std::function<void(const Outcome& outcome)>;
 class Transport {
  public:
   virtual ~Transport() = default;
-  virtual Medium medium() const = 0;
   // One-way bytes, followed by a pause of pause_ms.
   virtual Outcome send(const Target& target, std::span<const uint8_t> bytes, uint32_t pause_ms) = 0;
   // Sends the request and waits by `rule` until `accept` takes a reply.
@@ -123,7 +122,6 @@ struct Transports {
 class UdpTransport final : public Transport {
  public:
   explicit UdpTransport(DeviceLink& link) : m_link(link) {}
-  Medium medium() const override { return Medium::Lan; }
   Outcome send(const Target& target, std::span<const uint8_t> bytes, uint32_t pause_ms) override;
   Outcome query(const Target& target, std::span<const uint8_t> request, const QueryRule& rule,
                 Accept accept, Done done = {}) override;
@@ -138,7 +136,6 @@ class UdpTransport final : public Transport {
 class SerialTransport final : public Transport {
  public:
   explicit SerialTransport(DeviceLink& link) : m_link(link) {}
-  Medium medium() const override { return Medium::Serial; }
   Outcome send(const Target& target, std::span<const uint8_t> bytes, uint32_t pause_ms) override;
   Outcome query(const Target& target, std::span<const uint8_t> request, const QueryRule& rule,
                 Accept accept, Done done = {}) override;
@@ -150,7 +147,6 @@ class SerialTransport final : public Transport {
 // No connection mode: nothing goes out.
 class NoTransport final : public Transport {
  public:
-  Medium medium() const override { return Medium::None; }
   Outcome send(const Target&, std::span<const uint8_t>, uint32_t) override;
   Outcome query(const Target&, std::span<const uint8_t>, const QueryRule&, Accept,
                 Done done = {}) override;
@@ -163,7 +159,6 @@ class NoTransport final : public Transport {
 class HeldUdpTransport final : public Transport {
  public:
   explicit HeldUdpTransport(DeviceLink& link) : m_link(link) {}
-  Medium medium() const override { return Medium::Lan; }
   Outcome send(const Target& target, std::span<const uint8_t> bytes, uint32_t pause_ms) override;
   // The held link has no query; this fails.
   Outcome query(const Target& target, std::span<const uint8_t> request, const QueryRule& rule,

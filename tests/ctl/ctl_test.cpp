@@ -24,6 +24,7 @@
 #include "link/control_frame.h"
 #include "support/ctl_args.h"
 #include "support/devsim_fixture.h"
+#include "support/taken_port.h"
 
 namespace {
 struct CtlRun {
@@ -176,13 +177,10 @@ TEST(CtlProcess, HelpVersionAndBadUsageSendNothing) {
 TEST(CtlProcess, AFailedSendExitsOneWithItsReason) {
   SimulatorFixture sim({devsim::DeviceSpec::lan(0xA1, 3)});
   ASSERT_TRUE(sim.started());
-  const int taker = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  local.sin_port = htons(sim.options().bind_port);
-  ASSERT_EQ(::bind(taker, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+  TakenPort taker(sim.options().bind_port);
+  ASSERT_TRUE(taker.ok());
   const CtlRun taken = run_ctl(ctl_lan(sim, 0, 3) + QStringList{"mv", "umd", "on"});
-  ::close(taker);
+  taker.release();
   EXPECT_EQ(taken.exit_code, 1);
   EXPECT_EQ(taken.err, "kelvaro-ctl: cannot bind local port " +
                            QString::number(sim.options().bind_port) + ": address already in use\n");

@@ -17,6 +17,7 @@
 #include "link/control_frame.h"
 #include "support/ctl_args.h"
 #include "support/devsim_fixture.h"
+#include "support/taken_port.h"
 
 namespace {
 const QString kCtl = QStringLiteral(KELVARO_BINARY_DIR "/kelvaro-ctl");
@@ -95,13 +96,10 @@ TEST(CtlTool, OneCommandOfEachGroup) {
   EXPECT_EQ(sim.sim().tm3306_state(4).show_mode, 6);
   EXPECT_TRUE(sim.no_bad_frames());
 
-  const int taker = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  local.sin_port = htons(sim.options().bind_port);
-  ASSERT_EQ(::bind(taker, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+  TakenPort taker(sim.options().bind_port);
+  ASSERT_TRUE(taker.ok());
   const CtlRun taken = run_ctl(ctl_lan(sim, 0, 3) + QStringList{"mv", "umd", "on"});
-  ::close(taker);
+  taker.release();
   EXPECT_EQ(taken.exit_code, 1);
   EXPECT_TRUE(taken.err.startsWith("kelvaro-ctl: cannot bind local port "))
       << taken.err.toStdString();

@@ -19,6 +19,7 @@
 #include "link/tick.h"
 #include "support/ports.h"
 #include "support/pty_pair.h"
+#include "support/taken_port.h"
 
 namespace {
 using Bytes = std::vector<uint8_t>;
@@ -239,18 +240,15 @@ TEST_F(TransportTest, SendsFollowTheConnectionModeAndSayWhyTheyFailed) {
 
   // The local port taken by another program: the datagram still goes out,
   // from a port the system picks, but the send says it did not have its port.
-  const int taker = ::socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  local.sin_port = htons(link_options().bind_port);
-  ASSERT_EQ(::bind(taker, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+  TakenPort taker(link_options().bind_port);
+  ASSERT_TRUE(taker.ok());
   const Outcome taken = send(0x36, Bytes{1});
   EXPECT_EQ(taken.reason, "cannot bind local port " + std::to_string(link_options().bind_port) +
                               ": address already in use");
   EXPECT_EQ(device.receive(1000), build_frame(0xA1, 5, Link::Udp, 0x36, Bytes{1}));
   const Outcome unanswered = query(0x32, 50, 0, [](std::span<const uint8_t>) { return true; });
   EXPECT_EQ(unanswered.reason, taken.reason) << "a query without its port says why";
-  ::close(taker);
+  taker.release();
 
   // A broadcast address takes no datagram from a socket without SO_BROADCAST.
   std::strcpy(link_.m_device_table[0].ip, "127.255.255.255");

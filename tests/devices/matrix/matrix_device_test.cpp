@@ -17,6 +17,7 @@
 #include "link/device_link.h"
 #include "support/device_query.h"
 #include "support/devsim_fixture.h"
+#include "support/taken_port.h"
 
 namespace {
 using devsim::DeviceSpec;
@@ -106,12 +107,8 @@ TEST_F(MatrixDeviceTest, TextThatCannotGoOutFailsAndCountsOnlyOnTheLan) {
 
   // A taken local port: the datagram goes out from another port, the send is
   // reported as failed, and on the LAN it still counts as handed on.
-  const int blocker = ::socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  local.sin_port = htons(sim_.options().bind_port);
-  local.sin_addr.s_addr = htonl(INADDR_ANY);
-  ASSERT_EQ(::bind(blocker, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+  TakenPort blocker(sim_.options().bind_port);
+  ASSERT_TRUE(blocker.ok());
   const Outcome taken = matrix_device::one_to_all(t, target(), 2);
   EXPECT_EQ(taken.status, Status::Failed);
   EXPECT_EQ(taken.reason.rfind(
@@ -125,7 +122,7 @@ TEST_F(MatrixDeviceTest, TextThatCannotGoOutFailsAndCountsOnlyOnTheLan) {
   EXPECT_EQ(outcome.status, Status::Failed);
   EXPECT_NE(outcome.reason.find("cannot bind local port"), std::string::npos);
   EXPECT_FALSE(lock);
-  ::close(blocker);
+  blocker.release();
 
   // A refused send (broadcast without permission).
   Target broadcast = target();

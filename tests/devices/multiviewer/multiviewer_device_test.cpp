@@ -20,6 +20,7 @@
 #include "link/link_options.h"
 #include "support/devsim_fixture.h"
 #include "support/pty_pair.h"
+#include "support/taken_port.h"
 #include "support/trace_recorder.h"
 
 namespace {
@@ -256,13 +257,8 @@ TEST_F(MvDeviceTest, UnreachableTargetsFailAndSendNothing) {
 }
 
 TEST_F(MvDeviceTest, TakenBindPortFailsWithItsReason) {
-  const int holder = ::socket(AF_INET, SOCK_DGRAM, 0);
-  ASSERT_GE(holder, 0);
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  local.sin_port = htons(lan_.bind_port);
-  local.sin_addr.s_addr = htonl(INADDR_ANY);
-  ASSERT_EQ(::bind(holder, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+  TakenPort holder(lan_.bind_port);
+  ASSERT_TRUE(holder.ok());
   const std::string why = "cannot bind local port " + std::to_string(lan_.bind_port) + ": ";
   MultiviewerModel model;
   // The datagrams still go out (from a port the system picked); the state
@@ -272,7 +268,7 @@ TEST_F(MvDeviceTest, TakenBindPortFailsWithItsReason) {
     EXPECT_EQ(o.status, Status::Failed);
     EXPECT_EQ(o.reason.rfind(why, 0), 0u) << o.reason;
   }
-  ::close(holder);
+  holder.release();
   EXPECT_EQ(model.m_16_view_state_read, 0);
   EXPECT_TRUE(sim_->received_command(kLan, 0x3F, {1}));
 }

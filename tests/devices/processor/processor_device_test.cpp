@@ -13,6 +13,7 @@
 #include "link/device_link.h"
 #include "support/device_query.h"
 #include "support/devsim_fixture.h"
+#include "support/taken_port.h"
 #include "support/trace_recorder.h"
 
 namespace {
@@ -88,12 +89,8 @@ TEST_F(ProcessorDeviceTest, Rk5502StateWithoutTheRightReplyIsUnansweredAndTraced
   EXPECT_EQ(traces.count("wait time over \n"), 1);
 
   // A taken local port: the reply cannot reach the query, which says why.
-  const int blocker = ::socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  local.sin_port = htons(sim_.options().bind_port);
-  local.sin_addr.s_addr = htonl(INADDR_ANY);
-  ASSERT_EQ(::bind(blocker, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+  TakenPort blocker(sim_.options().bind_port);
+  ASSERT_TRUE(blocker.ok());
   sim_.sim().set_faults(kRk, {});
   const Outcome layout_taken = rk5502_device::set_layout(link_.transports(), target(kRk), 3);
   EXPECT_EQ(layout_taken.status, Status::Failed);
@@ -101,7 +98,7 @@ TEST_F(ProcessorDeviceTest, Rk5502StateWithoutTheRightReplyIsUnansweredAndTraced
                 "cannot bind local port " + std::to_string(sim_.options().bind_port) + ": ", 0),
             0u)
       << layout_taken.reason;
-  ::close(blocker);
+  blocker.release();
 
   // No address: nothing goes out.
   Target nowhere = target(kRk);

@@ -19,6 +19,7 @@
 #include "link/device_link.h"
 #include "link/link_options.h"
 #include "support/devsim_fixture.h"
+#include "support/taken_port.h"
 
 namespace {
 namespace sw = switcher_device;
@@ -202,13 +203,8 @@ TEST_F(SwitcherDeviceTest, ARefusedSendFailsWithTheReasonInBothForms) {
 
 TEST_F(SwitcherDeviceTest, ATakenCommandPortFails) {
   const uint16_t port = link_options().bind_port;
-  const int taker = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  ASSERT_GE(taker, 0);
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  local.sin_port = htons(port);
-  local.sin_addr.s_addr = htonl(INADDR_ANY);
-  ASSERT_EQ(::bind(taker, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+  TakenPort taker(port);
+  ASSERT_TRUE(taker.ok());
 
   // Own socket: the frame leaves from a port the system picked, which is not
   // what was asked for.
@@ -225,6 +221,6 @@ TEST_F(SwitcherDeviceTest, ATakenCommandPortFails) {
   const Outcome held = sw::cut(link_.held_transport(), link_.switcher_target());
   EXPECT_EQ(held.status, Outcome::Status::Failed);
   EXPECT_TRUE(sim_.nothing_more(after));
-  ::close(taker);
+  taker.release();
 }
 }  // namespace
