@@ -53,12 +53,17 @@ void CKELVARO_16_VIEWDlg::show_search_progress(uint32_t elapsed_ms) {
 }
 
 void CKELVARO_16_VIEWDlg::run_lan_search() {
+  // The page goes first: the switcher's workers are stopped and joined
+  // before the socket they send on closes and the row they read is cleared.
+  close_shown_page();
   close_command_socket();
   m_device_index = -1;
-  close_shown_page();
   if (m_device_table.count() > 0) m_device_table.clear();
   m_device_count = 0;
   const QPointer<CKELVARO_16_VIEWDlg> self(this);
+  // The rows the operator named keep their place after the devices found.
+  SearchFindings findings(static_cast<size_t>(
+      std::max(0, kDeviceTableRows - static_cast<int>(m_manual_devices.rows().size()))));
   int rows = 0;
   bool started = false;
   SearchCallbacks callbacks;
@@ -68,19 +73,21 @@ void CKELVARO_16_VIEWDlg::run_lan_search() {
   };
   callbacks.on_progress = [this](uint32_t elapsed) { show_search_progress(elapsed); };
   callbacks.still_wanted = [self] { return !self.isNull(); };
-  callbacks.on_reply = [this, &rows](const sockaddr_in& from, std::span<const uint8_t> reply,
-                                     const std::vector<QString>& names) {
-    const QString ip = address_text(from);
-    const int rows_before = rows;
-    for (const QString& name : names) {
-      if (!m_device_table.append(name + QStringLiteral("_") + ip, ip.toStdString(),
-                                 reply[kSearchReplyTypeOffset], reply[kSearchReplyIdOffset]))
+  callbacks.on_reply = [this, &rows, &findings](const sockaddr_in& from,
+                                                std::span<const uint8_t> reply,
+                                                const std::vector<QString>& names) {
+    const size_t added = findings.add(from, reply, names);
+    const auto& found = findings.devices();
+    for (size_t i = found.size() - added; i < found.size(); ++i) {
+      const SearchFindings::Device& d = found[i];
+      const QString ip = QString::fromStdString(d.address);
+      if (!m_device_table.append(d.name + QStringLiteral("_") + ip, d.address, d.type, d.id))
         break;
       ++rows;
       ++m_device_count;
     }
     // A device listed has answered the search: a query of its own.
-    if (rows > rows_before) m_link_health.answered(LinkHealth::udp_key(from));
+    if (added > 0) m_link_health.answered(LinkHealth::udp_key(from));
   };
   const Outcome outcome = search_lan(callbacks, kSearchStepMs);
   if (!self) return;

@@ -151,8 +151,10 @@ void CKELVARO_16_VIEWDlg::open_selected_page() {
   if (m_device_index < 0 || m_device_table.count() == 0) return;
   m_matrix_btn_lock = 0;
   reset_16_view_page_data();
-  close_command_socket();
+  // The old page goes before its socket: the switcher's workers are stopped
+  // and joined before the socket they send on closes.
   close_shown_page();
+  close_command_socket();
 
   uint8_t type = 0;
   if (m_eState == 0)

@@ -10,26 +10,19 @@
 namespace ctl {
 
 namespace {
-struct Found {
-  QString name;
-  std::string address;
-  uint8_t type = 0;
-  uint8_t id = 0;
-};
+using Found = SearchFindings::Device;
 
-// LAN: every device the search names, repeats included, within the table's
-// rows.
+// LAN: every device the search names, each once, within the table's rows.
 Outcome search_lan(std::vector<Found>& found) {
   SearchCallbacks callbacks;
-  callbacks.on_reply = [&found](const sockaddr_in& from, std::span<const uint8_t> reply,
-                                const std::vector<QString>& names) {
-    for (const QString& name : names) {
-      if (found.size() >= static_cast<size_t>(kDeviceTableRows)) break;
-      found.push_back({name, DeviceLink::address_text(from).toStdString(),
-                       reply[kSearchReplyTypeOffset], reply[kSearchReplyIdOffset]});
-    }
+  SearchFindings findings(kDeviceTableRows);
+  callbacks.on_reply = [&findings](const sockaddr_in& from, std::span<const uint8_t> reply,
+                                   const std::vector<QString>& names) {
+    findings.add(from, reply, names);
   };
-  return ::search_lan(callbacks, 0);
+  const Outcome outcome = ::search_lan(callbacks, 0);
+  found = findings.devices();
+  return outcome;
 }
 
 // Serial: the first search reply the reader finds.

@@ -133,9 +133,12 @@ Target DeviceLink::device_target() const {
 }
 
 Target DeviceLink::switcher_target() const {
-  // Read by the T-bar worker too: the row's type and id as every frame needs
-  // them, and nothing of the connection mode (the held sockets are LAN
-  // sockets whatever it says).
+  // While the held link is open the worker reads it too: it gets the target
+  // taken when the link opened, never the selected row, which the operator
+  // may change under it.
+  if (m_switcher_link_open) return m_switcher_link_target;
+  // The row's type and id as every frame needs them, and nothing of the
+  // connection mode (the held sockets are LAN sockets whatever it says).
   const LinkOptions& o = link_options();
   const DeviceEntry& row = m_device_table[m_device_index < 0 ? 0 : m_device_index];
   Target t =
@@ -150,10 +153,14 @@ DeviceLink::HeldSockets DeviceLink::open_switcher_link() {
   HeldSockets held;
   held.command = open_command_socket();
   held.reports = open_second_socket();
+  m_switcher_link_open = false;
+  m_switcher_link_target = switcher_target();
+  m_switcher_link_open = true;
   return held;
 }
 
 void DeviceLink::close_switcher_link() {
+  m_switcher_link_open = false;
   close_command_socket();
   if (m_udpSockfd2 != -1) {
     ::close(m_udpSockfd2);

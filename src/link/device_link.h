@@ -116,7 +116,8 @@ class DeviceLink {
   // "Please choose a device".
   Target device_target() const;
   // The same device over the LAN on the switcher's ports, whatever the
-  // mode; safe from the switcher's T-bar worker.
+  // mode. While the switcher link is open, the target as it was when the
+  // link opened: safe from the T-bar worker whatever the operator selects.
   Target switcher_target() const;
   // The switcher page's sockets for its life: the command socket from the
   // command port and the report socket from the switcher port, both aimed at
@@ -148,4 +149,9 @@ class DeviceLink {
   NoTransport m_no_transport;
   HeldUdpTransport m_held_transport{*this};
   bool m_net_started = false;
+  // The switcher link's target, written only on the user-interface thread
+  // while no worker runs (before the page starts them, after it has joined
+  // them).
+  bool m_switcher_link_open = false;
+  Target m_switcher_link_target;
 };

@@ -13,6 +13,22 @@ namespace {
 bool wanted(const SearchCallbacks& c) { return !c.still_wanted || c.still_wanted(); }
 }  // namespace
 
+size_t SearchFindings::add(const sockaddr_in& from, std::span<const uint8_t> reply,
+                           const std::vector<QString>& names) {
+  if (names.empty() || reply.size() <= kSearchReplyIdOffset) return 0;
+  const std::string address = DeviceLink::address_text(from).toStdString();
+  const uint8_t type = reply[kSearchReplyTypeOffset];
+  const uint8_t id = reply[kSearchReplyIdOffset];
+  size_t added = 0;
+  for (const QString& name : names) {
+    if (m_devices.size() >= m_room) break;
+    if (!m_listed.emplace(address, type, id, name).second) continue;
+    m_devices.push_back({name, address, type, id});
+    ++added;
+  }
+  return added;
+}
+
 Outcome search_lan(const SearchCallbacks& callbacks, uint32_t step_ms) {
   const uint32_t t0 = tick_ms();
   const std::vector<uint8_t> request = build_search_request(Link::Udp);

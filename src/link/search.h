@@ -19,7 +19,10 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <span>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include "link/transport.h"
@@ -48,6 +51,32 @@ struct SearchCallbacks {
   // Asked after every wait: false ends the search at once (its owner went
   // away while the wait ran events).
   std::function<bool()> still_wanted;
+};
+
+// The devices a LAN search found: each distinct (address, type, id, name)
+// once, in the order first heard, and at most `room` of them, so repeated
+// or forged replies never list a device twice nor push out rows the
+// operator named. Work per reply is bounded by the names it carries.
+class SearchFindings {
+ public:
+  struct Device {
+    QString name;
+    std::string address;
+    uint8_t type = 0;
+    uint8_t id = 0;
+  };
+  explicit SearchFindings(size_t room) : m_room(room) {}
+  // Adds the devices of one reply (its sender and the names it carries) not
+  // listed yet, while there is room; returns how many it added: they are the
+  // last ones of devices().
+  size_t add(const sockaddr_in& from, std::span<const uint8_t> reply,
+             const std::vector<QString>& names);
+  const std::vector<Device>& devices() const { return m_devices; }
+
+ private:
+  size_t m_room;
+  std::vector<Device> m_devices;
+  std::set<std::tuple<std::string, uint8_t, uint8_t, QString>> m_listed;
 };
 
 // Answered when at least one datagram named a device, Unanswered when none

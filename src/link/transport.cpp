@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -42,6 +43,41 @@ Outcome run_or_queue(const char* what, Done done, std::function<Outcome()> excha
       });
   return ran ? *result : Outcome::queued();
 }
+// Sorts out what a query's socket receives that cannot be the reply: a
+// datagram from any address but the one asked (another host, a forger), and
+// the request itself coming back (a device at a local address with the bind
+// port equal to the device port receives on the very socket that asked).
+// Each is dropped with a trace line; under a flood only the first and then
+// every 1000th is traced, so the work per datagram stays a comparison.
+class ForeignDatagrams {
+ public:
+  explicit ForeignDatagrams(const sockaddr_in& asked) : m_asked(asked) {}
+  ~ForeignDatagrams() {
+    if (m_dropped > 1) trace(lcLink(), "query: %llu datagrams dropped in all\n", m_dropped);
+  }
+  ForeignDatagrams(const ForeignDatagrams&) = delete;
+  ForeignDatagrams& operator=(const ForeignDatagrams&) = delete;
+
+  bool is_reply(const sockaddr_in& from, std::span<const uint8_t> bytes,
+                std::span<const uint8_t> request) {
+    if (from.sin_addr.s_addr != m_asked.sin_addr.s_addr) return drop(from, "not the device asked");
+    if (std::ranges::equal(bytes, request)) return drop(from, "the request itself");
+    return true;
+  }
+
+ private:
+  bool drop(const sockaddr_in& from, const char* why) {
+    if (m_dropped++ % 1000 == 0) {
+      char text[INET_ADDRSTRLEN] = {};
+      ::inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);
+      trace(lcLink(), "query: datagram from %s dropped: %s\n", text, why);
+    }
+    return false;
+  }
+
+  sockaddr_in m_asked;
+  unsigned long long m_dropped = 0;
+};
 }  // namespace
 
 sockaddr_in Target::lan_address() const {
@@ -134,10 +170,12 @@ Outcome UdpTransport::query(const Target& target, std::span<const uint8_t> reque
         if (rule.pause_after_send_ms) pause_ms(rule.pause_after_send_ms);
         if (ticks_since(t0) > rule.bound_ms) return unanswered();
         uint8_t buffer[kPageReplyBufferSize];
+        ForeignDatagrams foreign(destination);
         for (;;) {
           sockaddr_in from{};
           const int n = exchange.receive(buffer, sizeof buffer, &from);
-          if (n > 0 && accept(from, std::span<const uint8_t>(buffer, static_cast<size_t>(n)))) {
+          const std::span<const uint8_t> bytes(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+          if (n > 0 && foreign.is_reply(from, bytes, frame) && accept(from, bytes)) {
             link.m_last_reply_addr = from;
             link.m_link_health.answered(key);
             return Outcome::answered();

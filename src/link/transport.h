@@ -116,7 +116,11 @@ struct Transports {
 };
 
 // UDP: every exchange opens its own socket from the target's bind port,
-// sends, pauses or waits, and closes it (link/exchange.h). While a page
+// sends, pauses or waits, and closes it (link/exchange.h). A query hands to
+// `accept` only datagrams from the address it asked, and never one equal to
+// its own request (its echo when the device is local and both ports are
+// the same); the rest are dropped with a trace line while the wait goes on
+// within its bound. While a page
 // holds the link's command socket (the switcher) one-way bytes go out on it,
 // to its destination, with the same pause.
 class UdpTransport final : public Transport {

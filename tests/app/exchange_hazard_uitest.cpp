@@ -24,6 +24,8 @@
 #include "pages/multiviewer/mv_page.h"
 #include "pages/multiviewer/mv_subpage_util.h"
 #include "pages/processor/rk5502_page.h"
+#include "pages/switcher/switcher_page.h"
+#include "controls/skin_slider.h"
 #include "support/devsim_fixture.h"
 #include "support/pty_pair.h"
 
@@ -209,4 +211,36 @@ TEST_F(ExchangeHazardTest, SerialPortClosedAndReopenedDuringAPollEndsThePoll) {
     if (HasFatalFailure()) return;
   }
 }
+TEST_F(ExchangeHazardTest, ADeviceChangeOrASearchStopsTheSwitcherWorkersBeforeTheirLinkGoes) {
+  SimulatorFixture sim({DeviceSpec::lan(devsim::kTypeSwitcher, 3),
+                        DeviceSpec::lan(devsim::kTypeMultiviewer, 1, "MV")});
+  ASSERT_TRUE(sim.started());
+  CKELVARO_16_VIEWDlg& w = window();
+  for (const bool by_search : {false, true}) {
+    SCOPED_TRACE(by_search ? "search" : "device change");
+    ASSERT_TRUE(sim.select_in_main_window(w, 0));
+    auto* page = qobject_cast<CClass_switcher_dlg*>(w.m_p_mian_show_dlg);
+    ASSERT_NE(page, nullptr);
+    ASSERT_TRUE(page->tbar_worker_running());
+    const size_t tbar_before = sim.frames_with_command(0, 0x82).size();
+    // The bar keeps moving, so the worker is sending (and reading its
+    // target) while the operator changes the device.
+    for (int pos = 10; pos <= 60; pos += 10) page->tbar()->SetPos(pos);
+    if (by_search) {
+      QTest::mouseClick(w.main_button(1005), Qt::LeftButton);
+    } else {
+      ASSERT_TRUE(w.m_device_table.append(QStringLiteral("MV"), sim.address(1), 0xA1, 1));
+      w.device_list()->setCurrentIndex(1);
+      emit w.device_list()->activated(1);
+    }
+    EXPECT_NE(qobject_cast<CClass_16view_dlg*>(w.m_p_mian_show_dlg), nullptr);
+    EXPECT_EQ(w.m_udpSockfd, -1);
+    EXPECT_EQ(w.m_udpSockfd2, -1);
+    // Every T-bar frame went to the switcher, with its own type and id.
+    EXPECT_GT(sim.frames_with_command(0, 0x82).size(), tbar_before);
+    EXPECT_TRUE(sim.frames_with_command(1, 0x82).empty());
+  }
+  EXPECT_TRUE(sim.no_bad_frames());
+}
+
 }  // namespace

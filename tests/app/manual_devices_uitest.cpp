@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSet>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -24,10 +25,12 @@
 #include "controls/skin_button.h"
 #include "devices/matrix/matrix_commands.h"
 #include "devices/processor/processor_frames.h"
+#include "link/link_options.h"
 #include "pages/matrix/matrix_page.h"
 #include "pages/multiviewer/mv_page.h"
 #include "pages/processor/rk5502_page.h"
 #include "support/devsim_fixture.h"
+#include "support/foreign_sender.h"
 #include "support/settings_test.h"
 
 namespace {
@@ -248,20 +251,44 @@ TEST_F(ManualDevicesTest, ASearchThatFindsNothingListsTheRowsAfterNoDeviceFound)
   EXPECT_TRUE(row_is(w.m_device_table[1], sim.address(0), 0x60, 3));
 }
 
-TEST_F(ManualDevicesTest, TheRowsStopAtTheTablesEnd) {
-  std::vector<DeviceSpec> many;
-  for (int i = 0; i < 127; ++i)
-    many.push_back(DeviceSpec::lan(devsim::kTypeMultiviewer, static_cast<uint8_t>(i)));
-  SimulatorFixture sim(many);
+TEST_F(ManualDevicesTest, RepeatedAndForgedRepliesNeverListADeviceTwiceNorPushOutTheRows) {
+  SimulatorFixture sim({DeviceSpec::lan(devsim::kTypeMultiviewer, 1, "MVA")});
   ASSERT_TRUE(sim.started());
   sim.configure_panel();
   start({"--device", "127.0.1.1,matrix", "--device", "127.0.1.2,tm3306"});
   CKELVARO_16_VIEWDlg& w = *dlg_;
+  // A 128-byte reply full of '-' names 105 devices. Another host sends
+  // two of them (ids 1 and 2), each twice, during the search.
+  ForeignSender forger;
+  ASSERT_TRUE(forger.ok());
+  std::vector<uint8_t> dashes(128, '-');
+  dashes[0] = 0xA5;
+  dashes[1] = 0x6C;
+  dashes[4] = 0xA1;
+  dashes.back() = 0xAE;
+  for (int delay : {300, 500}) {
+    QTimer::singleShot(delay, dlg_, [&, dashes]() mutable {
+      for (uint8_t id : {1, 2}) {
+        dashes[5] = id;
+        forger.send_to("127.0.0.1", link_options().bind_port, dashes);
+      }
+    });
+  }
   QTest::mouseClick(w.main_button(IDC_SCAN_BUTTON), Qt::LeftButton);
-  ASSERT_EQ(w.device_list()->count(), 128);
-  EXPECT_EQ(w.m_device_count, 127);
-  EXPECT_EQ(w.device_list()->itemText(127), "matrix_127.0.1.1");
-  EXPECT_TRUE(row_is(w.m_device_table[127], "127.0.1.1", 0x81, 1));
+  // The search fills what the operator's two rows leave of the 128, each
+  // device once; the rows keep their place at the end.
+  const QStringList listed = items(w.device_list());
+  ASSERT_EQ(listed.size(), 128);
+  EXPECT_EQ(w.m_device_count, 126);
+  QSet<QString> distinct;  // the text names the address; the id tells the two apart
+  for (int row = 0; row < 128; ++row)
+    distinct.insert(listed[row] + QString::number(w.m_device_table[row].dev_id));
+  EXPECT_EQ(distinct.size(), 128) << "a device listed twice";
+  EXPECT_TRUE(listed.contains("MVA_" + qs(sim.address(0))));
+  EXPECT_EQ(listed[126], "matrix_127.0.1.1");
+  EXPECT_EQ(listed[127], "tm3306_127.0.1.2");
+  EXPECT_TRUE(row_is(w.m_device_table[126], "127.0.1.1", 0x81, 1));
+  EXPECT_TRUE(row_is(w.m_device_table[127], "127.0.1.2", 0xA3, 1));
 }
 
 TEST_F(ManualDevicesTest, RowsAddedInTheMenuAreRememberedAndRemovedAgain) {

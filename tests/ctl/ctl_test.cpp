@@ -15,15 +15,20 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <atomic>
+#include <chrono>
 #include <sstream>
+#include <thread>
 
 #include "devices/matrix/matrix_commands.h"
 #include "devices/multiviewer/mv_frames.h"
 #include "devices/processor/processor_frames.h"
 #include "devices/switcher/switcher_commands.h"
 #include "link/control_frame.h"
+#include "devsim/sim_device.h"
 #include "support/ctl_args.h"
 #include "support/devsim_fixture.h"
+#include "support/foreign_sender.h"
 #include "support/taken_port.h"
 
 namespace {
@@ -254,6 +259,25 @@ TEST(CtlMv, LanCommandsAreThePagesFramesAndStateMatchesTheDevice) {
   EXPECT_EQ(none.err.trimmed().count('\n'), 0);
   EXPECT_TRUE(none.out.isEmpty());
   EXPECT_GE(none.elapsed_ms, 200);
+
+  // Another host answers for the silent device with a well-formed state
+  // reply, and keeps answering through the wait: not taken.
+  devsim::MultiviewerDevice impostor(0xA1, 3, "MV");
+  impostor.state.set_label(1, u"FORGED");
+  const std::vector<uint8_t> forged = impostor.state_reply(0x01, {});
+  ForeignSender forger;
+  std::atomic<bool> querying{true};
+  std::thread flood([&] {
+    while (querying) {
+      forger.send_to("127.0.0.1", sim.options().bind_port, forged);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  });
+  const CtlRun fooled = run_ctl(ctl_lan(sim, 0, 3) + QStringList{"mv", "state"});
+  querying = false;
+  flood.join();
+  EXPECT_EQ(fooled.exit_code, 1) << fooled.out.toStdString();
+  EXPECT_FALSE(fooled.out.contains("FORGED"));
 }
 
 TEST(CtlMv, SerialCommandsAndStateQuery) {

@@ -24,15 +24,16 @@
 namespace {
 using Bytes = std::vector<uint8_t>;
 
-// A device end on 127.0.0.2: receives datagrams and can answer them.
+// A device end (on 127.0.0.2 unless told): receives datagrams and can
+// answer them.
 class FakeDeviceEnd {
  public:
-  explicit FakeDeviceEnd(uint16_t port) {
+  explicit FakeDeviceEnd(uint16_t port, const char* address = "127.0.0.2") {
     fd_ = ::socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(port);
-    a.sin_addr.s_addr = inet_addr("127.0.0.2");
+    a.sin_addr.s_addr = inet_addr(address);
     EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
   }
   ~FakeDeviceEnd() { ::close(fd_); }
@@ -169,6 +170,51 @@ TEST_F(TransportTest, QueryTakesAReplyInsideTheBoundAndStoresTheSender) {
   ASSERT_TRUE(link_.open_command_socket());
   EXPECT_EQ(link_.m_dev_addr.sin_addr.s_addr, inet_addr("127.0.0.3"));
   link_.close_command_socket();
+}
+
+TEST_F(TransportTest, QueryTakesRepliesOnlyFromTheAddressAskedAndNeverItsOwnRequest) {
+  // A forger on another address answers first, with a reply the query
+  // would take, and keeps answering; the device answers later.
+  FakeDeviceEnd device(link_options().device_port);
+  FakeDeviceEnd forger(next_test_port(), "127.0.0.66");
+  const Bytes forged = build_frame(0xA1, 0x05, Link::Udp, 0x32, Bytes(5, 0x66));
+  const Bytes real = build_frame(0xA1, 0x05, Link::Udp, 0x32, Bytes(5, 0x11));
+  std::thread t([&] {
+    sockaddr_in from{};
+    if (device.receive(2000, &from).empty()) return;
+    for (int i = 0; i < 50; ++i) forger.send_to(from, forged);
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    device.send_to(from, real);
+  });
+  std::vector<Bytes> offered;
+  const Outcome outcome = query(0x32, 1500, 0, [&](std::span<const uint8_t> d) {
+    offered.emplace_back(d.begin(), d.end());
+    return true;
+  });
+  t.join();
+  EXPECT_TRUE(outcome.answered_now());
+  EXPECT_EQ(offered, std::vector<Bytes>{real});
+  EXPECT_EQ(link_.m_last_reply_addr.sin_addr.s_addr, inet_addr("127.0.0.2"));
+
+  // Forged replies alone leave the query unanswered at its bound.
+  std::thread f([&] {
+    sockaddr_in from{};
+    if (device.receive(2000, &from).empty()) return;
+    forger.send_to(from, forged);
+  });
+  offered.clear();
+  EXPECT_EQ(query(0x32, 300, 0, [&](std::span<const uint8_t>) { return true; }).status,
+            Outcome::Status::Unanswered);
+  f.join();
+  EXPECT_TRUE(offered.empty());
+
+  // A device on this machine with the bind port equal to the device port:
+  // the request arrives on the asking socket itself and is not its reply.
+  link_options().bind_port = link_options().device_port = next_test_port();
+  std::strcpy(link_.m_device_table[0].ip, "127.0.0.1");
+  EXPECT_EQ(query(0x32, 300, 0, [&](std::span<const uint8_t>) { return true; }).status,
+            Outcome::Status::Unanswered);
+  EXPECT_TRUE(offered.empty());
 }
 
 TEST_F(TransportTest, QueryGivesUpAtTheBoundAndIgnoresALateReply) {
