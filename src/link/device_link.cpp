@@ -168,17 +168,6 @@ void DeviceLink::close_switcher_link() {
   }
 }
 
-int DeviceLink::receive(uint8_t* buffer, size_t capacity) {
-  std::memset(buffer, 0, capacity);
-  if (m_udpSockfd == -1) return -1;
-  sockaddr_in from{};
-  socklen_t len = sizeof from;
-  const ssize_t n = ::recvfrom(m_udpSockfd, buffer, capacity, MSG_DONTWAIT,
-                               reinterpret_cast<sockaddr*>(&from), &len);
-  if (n > 0) m_dev_addr = from;
-  return static_cast<int>(n);
-}
-
 DeviceLink::SerialExchange DeviceLink::start_serial_exchange(std::span<const uint8_t> request) {
   const SerialExchange exchange{tick_ms(), m_comm.generation()};
   std::memset(m_com_recv_buf, 0, sizeof m_com_recv_buf);

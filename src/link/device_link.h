@@ -34,7 +34,7 @@ class DeviceLink {
   int32_t m_eState = 0;        // 0 = LAN (UDP), 1 = serial port
   int m_udpSockfd = -1;        // command socket, -1 when closed
   int m_udpSockfd2 = -1;       // switcher's second socket, -1 when closed
-  sockaddr_in m_dev_addr{};    // destination of every send; sender of the last reply
+  sockaddr_in m_dev_addr{};    // destination of every send on the held sockets
   int8_t m_device_index = -1;  // selected row; negative = none
   DeviceTable m_device_table;  // rows and list items, one to one
   // What each device's link really did (the main window's link light).
@@ -63,10 +63,6 @@ class DeviceLink {
   std::string send_datagram(std::span<const uint8_t> bytes);
   // Same on another socket (the switcher's second socket).
   std::string send_datagram_on(int fd, std::span<const uint8_t> bytes);
-  // Non-blocking receive on m_udpSockfd: clears the buffer, then stores the
-  // datagram and its sender (into m_dev_addr). Returns the datagram length, or
-  // zero or less when nothing was waiting.
-  int receive(uint8_t* buffer, size_t capacity);
 
   // The selected row's address on the given device port. With no row
   // selected the operator is told "Please choose a device".

@@ -256,19 +256,19 @@ TEST_F(TransportTest, QuerySkipsRepliesOfAnotherCommandAndSurvivesTheTickWrap) {
 
 TEST_F(TransportTest, ReceiveNeverLeavesStaleBytesBeyondTheDatagram) {
   FakeDeviceEnd device(link_options().device_port);
-  ASSERT_TRUE(link_.open_command_socket());
-  link_.send_datagram(Bytes{1});
+  UdpExchange exchange;
+  ASSERT_TRUE(exchange.open(Target::lan("127.0.0.2", 0xA1, 5).lan_address(),
+                            link_options().bind_port));
+  ASSERT_TRUE(exchange.send(Bytes{1}).empty());
   sockaddr_in from{};
   ASSERT_FALSE(device.receive(1000, &from).empty());
   uint8_t buf[64];
   std::memset(buf, 0xCC, sizeof buf);
   device.send_to(from, Bytes{0xA5, 0x6C, 0x03});
-  pollfd p{link_.m_udpSockfd, POLLIN, 0};
-  ASSERT_EQ(::poll(&p, 1, 1000), 1);
-  EXPECT_EQ(link_.receive(buf, sizeof buf), 3);
+  ASSERT_TRUE(exchange.wait(1000));
+  EXPECT_EQ(exchange.receive(buf, sizeof buf, &from), 3);
   EXPECT_EQ(buf[2], 0x03);
   for (size_t i = 3; i < sizeof buf; ++i) ASSERT_EQ(buf[i], 0) << i;
-  link_.close_command_socket();
 }
 
 TEST_F(TransportTest, SendsFollowTheConnectionModeAndSayWhyTheyFailed) {
