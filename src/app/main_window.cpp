@@ -201,6 +201,14 @@ void CKELVARO_16_VIEWDlg::refresh_link_light() {
   if (m_link_light) m_link_light->update();
 }
 
+void CKELVARO_16_VIEWDlg::close_lost_serial_port() {
+  if (m_pSetConfigure && m_pSetConfigure->connected())
+    m_pSetConfigure->disconnect_port();
+  else
+    m_comm.close_port(500);  // all Disconnect does while the dialog shows Connect
+  refresh_link_light();
+}
+
 void CKELVARO_16_VIEWDlg::on_settings() {
   if (!m_pSetConfigure) {
     m_pSetConfigure = new CSetConfigure(this);

@@ -87,6 +87,9 @@ class CKELVARO_16_VIEWDlg : public QDialog,
   void mousePressEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  // A serial line that hung up is closed as the settings dialog's
+  // Disconnect closes it.
+  void close_lost_serial_port() override;
 
  private:
   void init_dialog();

@@ -134,12 +134,7 @@ void CSetConfigure::on_connect() {
   CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg;
   if (!main) return;
   if (m_connected) {
-    main->m_comm.close_port(500);
-    button(IDC_CFG_CONNECT)->setText(QStringLiteral("Connect"));
-    control(IDC_CFG_PORT_LIST)->setEnabled(true);
-    control(IDC_CFG_BAUD_LIST)->setEnabled(true);
-    m_connected = false;
-    show_status_icon();
+    disconnect_port();
     return;
   }
   const uint32_t baud = combo(IDC_CFG_BAUD_LIST)->currentText().toUInt();
@@ -151,6 +146,17 @@ void CSetConfigure::on_connect() {
   control(IDC_CFG_PORT_LIST)->setEnabled(false);
   control(IDC_CFG_BAUD_LIST)->setEnabled(false);
   m_connected = true;
+  show_status_icon();
+}
+
+void CSetConfigure::disconnect_port() {
+  CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg;
+  if (!main) return;
+  main->m_comm.close_port(500);
+  button(IDC_CFG_CONNECT)->setText(QStringLiteral("Connect"));
+  control(IDC_CFG_PORT_LIST)->setEnabled(true);
+  control(IDC_CFG_BAUD_LIST)->setEnabled(true);
+  m_connected = false;
   show_status_icon();
 }
 

@@ -29,6 +29,9 @@ class CSetConfigure : public PageFrame {
 
   void on_mode_changed();
   void on_connect();
+  // Disconnect: closes the port and offers Connect again. Also how the main
+  // window closes a port whose line hung up, so both leave the same state.
+  void disconnect_port();
   void on_change_ip();
 
   void on_enter_key(QWidget* focus) override;

@@ -5,7 +5,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QMetaObject>
+#include <QPointer>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 
@@ -18,6 +21,13 @@
 
 DeviceLink::DeviceLink() {
   m_comm.set_open_listener([this] { emit m_link_health.changed(); });
+  // Told on the monitor or writer thread: the close runs on the user-
+  // interface thread, where m_link_health lives (a call still pending when
+  // the link goes is dropped with it).
+  m_comm.set_lost_listener([this](uint64_t generation) {
+    QMetaObject::invokeMethod(
+        &m_link_health, [this, generation] { serial_line_lost(generation); }, Qt::QueuedConnection);
+  });
 }
 
 DeviceLink::~DeviceLink() { close_switcher_link(); }
@@ -59,15 +69,111 @@ bool DeviceLink::open_udp_socket(int& fd, uint16_t bind_port, uint16_t device_po
   local.sin_port = htons(bind_port);
   local.sin_addr.s_addr = htonl(INADDR_ANY);
   if (::bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+    const std::string why =
+        "cannot bind local port " + std::to_string(bind_port) + ": " + errno_text(errno);
     // A socket that failed to open is not kept half-open.
     trace(lcLink(), "bind to local port %u failed\n", bind_port);
     ::close(s);
+    note_local_port(bind_port, why);
     return false;
   }
   ::fcntl(s, F_SETFL, ::fcntl(s, F_GETFL) | O_NONBLOCK);
   fd = s;
+  note_local_port(bind_port, {});
   return true;
 }
+
+QString DeviceLink::local_port_notice(uint16_t port, const std::string& bind_error) {
+  const LinkOptions& o = link_options();
+  const bool reports = port == o.switcher_bind_port && port != o.bind_port;
+  const QString which =
+      reports ? QStringLiteral("the switcher report port") : QStringLiteral("the command port");
+  const QString option =
+      reports ? QStringLiteral("--switcher-bind-port") : QStringLiteral("--bind-port");
+  const QString effect =
+      reports ? QStringLiteral("the switcher page cannot follow the device's reports")
+              : QStringLiteral(
+                    "replies sent to it reach that program instead of this "
+                    "panel, and the switcher page cannot send");
+  // The reason ends the exchange's text ("cannot bind local port N: why").
+  const size_t colon = bind_error.rfind(": ");
+  const std::string why = colon == std::string::npos ? bind_error : bind_error.substr(colon + 2);
+  const QString what = why == errno_text(EADDRINUSE)
+                           ? QStringLiteral("is held by another program: %1").arg(effect)
+                           : QStringLiteral("cannot be bound: %1").arg(QString::fromStdString(why));
+  return QStringLiteral(
+             "Local UDP port %1 (%2) %3. Start the panel with %4 PORT to use another "
+             "port.")
+      .arg(QString::number(port), which, what, option);
+}
+
+QString DeviceLink::serial_lost_notice(const std::string& port_name) {
+  return QStringLiteral(
+             "Serial port %1 was lost: the line hung up. Press Connect in Configure once it is "
+             "back.")
+      .arg(QString::fromStdString(port_name));
+}
+
+bool DeviceLink::held_socket_on(uint16_t port) const {
+  for (const int fd : {m_udpSockfd, m_udpSockfd2}) {
+    if (fd == -1) continue;
+    sockaddr_in local{};
+    socklen_t len = sizeof local;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &len) == 0 &&
+        ntohs(local.sin_port) == port)
+      return true;
+  }
+  return false;
+}
+
+void DeviceLink::note_local_port(uint16_t port, const std::string& bind_error) {
+  {
+    std::lock_guard<std::mutex> lock(m_port_notice_mutex);
+    if (bind_error.empty()) {
+      m_ports_told.erase(port);
+      return;
+    }
+    if (m_ports_told.count(port)) return;
+    // The page-held sockets are read on the user-interface thread only; a
+    // worker's exchange never binds while they are open.
+    if (on_ui_thread() && held_socket_on(port)) return;
+    m_ports_told.insert(port);
+  }
+  trace(lcLink(), "local port %u not had, the operator is told\n", port);
+  tell_operator(local_port_notice(port, bind_error));
+}
+
+void DeviceLink::tell_operator(const QString& text) {
+  if (!link_ui_installed()) {
+    report_link_error(text);
+    return;
+  }
+  // A box opened in the middle of an exchange would run events under it
+  // (and a query's bound would pass while the operator reads): it waits for
+  // the event loop, and behind a running wait like any exchange.
+  QMetaObject::invokeMethod(
+      &m_link_health,
+      [this, text] {
+        run_exchange("tell the operator", [alive = QPointer<LinkHealth>(&m_link_health), text] {
+          if (alive) report_link_error(text);
+        });
+      },
+      Qt::QueuedConnection);
+}
+
+void DeviceLink::serial_line_lost(uint64_t generation) {
+  const QPointer<LinkHealth> alive(&m_link_health);
+  // A wait running now may be a serial exchange on this port: it ends by
+  // itself (the line is lost), and the port closes after it, never under it.
+  run_exchange("serial line lost", [this, alive, generation] {
+    if (!alive || !m_comm.is_open() || m_comm.generation() != generation) return;
+    const std::string name = m_comm.port_name();
+    close_lost_serial_port();
+    report_link_error(serial_lost_notice(name));
+  });
+}
+
+void DeviceLink::close_lost_serial_port() { m_comm.close_port(500); }
 
 bool DeviceLink::open_command_socket() {
   const LinkOptions& o = link_options();
@@ -185,6 +291,10 @@ Outcome DeviceLink::poll_serial_reply(const SerialExchange& exchange, uint32_t b
     if (m_comm.generation() != exchange.generation || !m_comm.is_open()) {
       trace(lcLink(), "serial port closed or reopened during the exchange\n");
       return Outcome::failed("serial port closed or reopened during the exchange");
+    }
+    if (m_comm.line_lost()) {
+      m_link_health.unanswered(LinkHealth::serial_key(m_comm.port_name()));
+      return Outcome::failed("serial line hung up");
     }
     poll_serial_input();
     if (parse_serial_reply(m_com_recv_buf, m_com_recv_len) > 0) {

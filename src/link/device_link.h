@@ -11,7 +11,9 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <span>
 #include <vector>
 
@@ -126,6 +128,22 @@ class DeviceLink {
   HeldSockets open_switcher_link();
   void close_switcher_link();
 
+  // ---- local ports the operator must hear about ----
+  // Every UDP exchange binds a local port (the command port, or the
+  // switcher's report port for its second socket); `bind_error` is empty
+  // when it got it. A port another program holds is told to the operator
+  // once, in the error box, with the command-line option that moves it; it
+  // is told again only after a bind on that port has succeeded in between,
+  // so a flood of exchanges brings one box, not one each. The box comes
+  // after the running exchange (and any wait) has ended, on the user-
+  // interface thread; a tool without a window only traces it. Safe from
+  // any thread.
+  void note_local_port(uint16_t port, const std::string& bind_error);
+  // The operator's text for a local port that could not be bound.
+  static QString local_port_notice(uint16_t port, const std::string& bind_error);
+  // The operator's text for a serial line that hung up.
+  static QString serial_lost_notice(const std::string& port_name);
+
   // The selected row, or nullptr when none is selected.
   const DeviceEntry* selected_row() const;
   // "a.b.c.d" of an address (m_dev_addr by default).
@@ -137,9 +155,24 @@ class DeviceLink {
   // frame as received, also kept in m_serial_reply); the device operation
   // that asked decodes it. The reader's tests and fuzz target watch here.
   virtual void store_serial_state_reply(std::span<const uint8_t> frame);
+  // Closes the serial port after its line hung up. The main window closes
+  // it the way the settings dialog's Disconnect does.
+  virtual void close_lost_serial_port();
 
  private:
   bool open_udp_socket(int& fd, uint16_t bind_port, uint16_t device_port);
+  // The serial line of opening `generation` hung up (user-interface thread):
+  // the port is closed and the operator told, once the running exchange
+  // and any wait have ended; nothing happens when the port has been closed
+  // or reopened since.
+  void serial_line_lost(uint64_t generation);
+  // Shows `text` in the error box once the running exchange has ended.
+  void tell_operator(const QString& text);
+  // True when one of the page-held sockets is bound to `port`: a bind that
+  // fails on it is this panel's own doing, not another program's.
+  bool held_socket_on(uint16_t port) const;
+  std::mutex m_port_notice_mutex;
+  std::set<uint16_t> m_ports_told;  // guarded by m_port_notice_mutex
   UdpTransport m_udp_transport{*this};
   SerialTransport m_serial_transport{*this};
   NoTransport m_no_transport;

@@ -9,6 +9,8 @@ int g_busy_depth = 0;
 
 void install_link_ui(LinkUiHooks hooks) { g_hooks = std::move(hooks); }
 
+bool link_ui_installed() { return static_cast<bool>(g_hooks.report_error); }
+
 void report_link_error(const QString& text) {
   if (g_hooks.report_error) {
     g_hooks.report_error(text);

@@ -13,6 +13,9 @@ struct LinkUiHooks {
 
 void install_link_ui(LinkUiHooks hooks);
 void report_link_error(const QString& text);
+// True when an application has installed its error box (the panel); a tool
+// without a window (kelvaro-ctl) has none and its errors only trace.
+bool link_ui_installed();
 
 // Waits at least this long show that the panel is busy.
 constexpr uint32_t kBusyWaitThresholdMs = 100;

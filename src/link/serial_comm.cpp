@@ -39,6 +39,13 @@
 // Line events: poll() on the descriptor gives "received character" (POLLIN)
 // and "line failed / carrier lost" (POLLERR, POLLHUP). Modem-status events
 // have no poll() form; nobody is registered for any of them anyway.
+//
+// Hang-up: once the far end has gone (a pseudo-terminal's master closed, a
+// USB adapter pulled) the driver hangs the line up for good: poll() reports
+// POLLHUP at once for ever, reads return 0, writes and FIONREAD fail with
+// EIO. Nothing on that descriptor can work again, so the first of these
+// signs is told once (the lost listener) and the monitor ends instead of
+// waking for a line that is gone; the owner closes the port.
 namespace {
 constexpr size_t kMaxPortNameChars = 62;  // a name of 63 characters or more is refused
 constexpr uint32_t kReadIntervalMs = 100;
@@ -155,6 +162,7 @@ bool CSerialComm::open_port(const std::string& name, uint32_t baud) {
     m_threads_alive = 0;
   }
   m_running = true;
+  m_line_lost = false;
   m_fd = fd;
   ++m_generation;
   auto start = [this, fd](std::thread& thread, void (CSerialComm::*loop)(int)) {
@@ -190,8 +198,15 @@ void CSerialComm::close_port(uint32_t wait_ms) {
   close_device(fd);
   m_fd = -1;
   ++m_generation;
+  m_line_lost = false;
   drain_pipe(m_wake_pipe[0]);
   if (m_open_listener) m_open_listener();
+}
+
+void CSerialComm::mark_line_lost(const char* how) {
+  if (m_line_lost.exchange(true)) return;
+  trace(lcLink(), "serial: line %s hung up (%s)\n", m_port_name.c_str(), how);
+  if (m_lost_listener) m_lost_listener(m_generation.load());
 }
 
 void CSerialComm::thread_ended() {
@@ -245,9 +260,15 @@ void CSerialComm::monitor_loop(int fd) {
   while (m_running.load()) {
     ++m_monitor_passes;
     int waiting = 0;
-    if (::ioctl(fd, FIONREAD, &waiting) != 0 || waiting > 0) {
-      // Bytes not yet taken by a reader, or a line that no longer answers
-      // (a hung-up line fails with EIO): report and look again later.
+    const bool counted = ::ioctl(fd, FIONREAD, &waiting) == 0;
+    if (!counted && errno == EIO) {
+      ++m_line_events;
+      mark_line_lost("the driver refuses the line");
+      break;
+    }
+    if (!counted || waiting > 0) {
+      // Bytes not yet taken by a reader, or a count that failed for another
+      // reason: report and look again later.
       ++m_line_events;
       if (sleep_or_wake(kMonitorPauseMs)) break;
       continue;
@@ -265,8 +286,12 @@ void CSerialComm::monitor_loop(int fd) {
     if (p[0].revents & POLLHUP) events |= kEvRlsd;
     if (p[0].revents & (POLLERR | POLLNVAL)) events |= kEvErr;
     if (events != 0) ++m_line_events;
-    // A hung-up line stays "ready" for ever and unread bytes keep the
-    // descriptor readable, so the next look comes after a pause, not at once.
+    if (events & (kEvRlsd | kEvErr)) {
+      mark_line_lost("hang-up");
+      break;
+    }
+    // Unread bytes keep the descriptor readable, so the next look comes
+    // after a pause, not at once.
     if (sleep_or_wake(kMonitorPauseMs)) break;
   }
   thread_ended();
@@ -282,6 +307,7 @@ void CSerialComm::writer_loop(int fd) {
     m_write_busy = true;
     lock.unlock();
     const bool line_ok = write_block(fd, block);
+    if (!line_ok) mark_line_lost("a write was refused");
     lock.lock();
     m_write_busy = false;
     // A failed line aborts every pending write: frames must not go out late
@@ -325,7 +351,11 @@ std::optional<size_t> CSerialComm::pending_input() {
   const int fd = m_fd.load();
   if (fd == -1) return std::nullopt;
   int waiting = 0;
-  if (::ioctl(fd, FIONREAD, &waiting) != 0 || waiting < 0) return std::nullopt;
+  if (::ioctl(fd, FIONREAD, &waiting) != 0) {
+    if (errno == EIO) mark_line_lost("the driver refuses the line");
+    return std::nullopt;
+  }
+  if (waiting < 0) return std::nullopt;
   return static_cast<size_t>(waiting);
 }
 
@@ -344,8 +374,12 @@ size_t CSerialComm::read_port(uint8_t* buffer, size_t n) {
       last_byte = tick_ms();
       continue;
     }
-    if (r == 0) break;  // the far end is gone
+    if (r == 0) {
+      mark_line_lost("end of input");
+      break;
+    }
     if (errno == EINTR) continue;
+    if (errno == EIO) mark_line_lost("a read was refused");
     if (errno != EAGAIN && errno != EWOULDBLOCK) break;
     const uint32_t elapsed = ticks_since(t0);
     if (elapsed >= kReadTotalMs) break;
@@ -366,29 +400,38 @@ size_t CSerialComm::read_port(uint8_t* buffer, size_t n) {
 size_t CSerialComm::write_port(const uint8_t* buffer, size_t n) {
   const int fd = m_fd.load();
   if (fd == -1 || n == 0 || buffer == nullptr) return 0;
-  std::lock_guard<std::mutex> lock(m_write_mutex);
-  if (!m_writer_run) return 0;
-  size_t written = 0;
-  if (m_write_queue.empty() && !m_write_busy) {
-    // Nothing is going out: hand the driver what it takes now, without
-    // waiting, and leave the rest to the writer.
-    for (;;) {
-      const ssize_t r = ::write(fd, buffer, n);
-      if (r >= 0) {
-        written = static_cast<size_t>(r);
+  if (m_line_lost) return 0;
+  {
+    std::lock_guard<std::mutex> lock(m_write_mutex);
+    if (!m_writer_run) return 0;
+    size_t written = 0;
+    bool refused = false;
+    if (m_write_queue.empty() && !m_write_busy) {
+      // Nothing is going out: hand the driver what it takes now, without
+      // waiting, and leave the rest to the writer.
+      for (;;) {
+        const ssize_t r = ::write(fd, buffer, n);
+        if (r >= 0) {
+          written = static_cast<size_t>(r);
+          break;
+        }
+        if (errno == EINTR) continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) refused = true;
         break;
       }
-      if (errno == EINTR) continue;
-      if (errno == EAGAIN || errno == EWOULDBLOCK) break;
-      return 0;  // the line failed: the write cannot be started
+    }
+    if (!refused) {
+      if (written < n) {
+        m_write_queue.emplace_back(buffer + written, buffer + n);
+        m_write_cv.notify_all();
+      }
+      m_total_written += n;
+      return written;
     }
   }
-  if (written < n) {
-    m_write_queue.emplace_back(buffer + written, buffer + n);
-    m_write_cv.notify_all();
-  }
-  m_total_written += n;
-  return written;
+  // The line failed: the write cannot be started.
+  mark_line_lost("a write was refused");
+  return 0;
 }
 
 void CSerialComm::drain_input() {

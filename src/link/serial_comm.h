@@ -44,6 +44,16 @@ class CSerialComm {
   // Called on the opening thread after every successful open and every
   // close of an open port (the destructor's too).
   void set_open_listener(std::function<void()> listener) { m_open_listener = std::move(listener); }
+  // Called once per opening when the line hangs up (the far end closed, the
+  // adapter was pulled: poll() reports a hang-up or error, or the driver
+  // refuses a read, write or queue count with EIO), with the generation of
+  // that opening. It may be called on the monitor or writer thread, so it
+  // must only hand the news on. Set it before the first open.
+  void set_lost_listener(std::function<void(uint64_t generation)> listener) {
+    m_lost_listener = std::move(listener);
+  }
+  // True from the hang-up until the port is closed or opened again.
+  bool line_lost() const { return m_line_lost.load(); }
 
   // Bytes waiting in the input queue; no value when closed or on failure.
   std::optional<size_t> pending_input();
@@ -71,7 +81,8 @@ class CSerialComm {
   uint32_t option_bits() const { return m_option_bits; }
   // Line events the monitor has dispatched and the passes of its loop since
   // construction. Nobody registers for the events; the counts show that the
-  // monitor runs and that it sleeps between checks.
+  // monitor runs, that it sleeps between checks, and that it has ended once
+  // the line hung up.
   uint64_t line_events() const { return m_line_events.load(); }
   uint64_t monitor_passes() const { return m_monitor_passes.load(); }
 
@@ -84,12 +95,16 @@ class CSerialComm {
   bool sleep_or_wake(int ms) const;
   void stop_threads(uint32_t wait_ms);
   void thread_ended();
+  // Records the hang-up of the line open now and tells the listener, once.
+  void mark_line_lost(const char* how);
 
   std::atomic<int> m_fd{-1};
   std::atomic<uint64_t> m_generation{0};
   std::string m_port_name;
   uint32_t m_baud = 0;
   std::function<void()> m_open_listener;
+  std::function<void(uint64_t)> m_lost_listener;
+  std::atomic<bool> m_line_lost{false};
   const uint32_t m_option_bits = 3;  // monitor thread + asynchronous I/O
   std::atomic<bool> m_running{false};
   int m_wake_pipe[2] = {-1, -1};  // wakes the monitor and the writer out of poll()

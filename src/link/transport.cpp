@@ -129,6 +129,7 @@ Outcome UdpTransport::send(const Target& target, std::span<const uint8_t> bytes,
                         UdpExchange exchange;
                         if (!exchange.open(destination, bind))
                           return Outcome::failed("cannot open a UDP socket: " + errno_text(errno));
+                        link.note_local_port(bind, exchange.bind_error());
                         const std::string refused = exchange.send(copy);
                         link.m_link_health.one_way(LinkHealth::udp_key(destination));
                         pause_ms(pause_ms_after);
@@ -153,6 +154,7 @@ Outcome UdpTransport::query(const Target& target, std::span<const uint8_t> reque
         UdpExchange exchange;
         if (!exchange.open(destination, bind))
           return Outcome::failed("cannot open a UDP socket: " + errno_text(errno));
+        link.note_local_port(bind, exchange.bind_error());
         const QString key = LinkHealth::udp_key(destination);
         const std::string refused = exchange.send(frame);
         if (!refused.empty()) {

@@ -12,9 +12,13 @@
 #include "app/main_window.h"
 #include "app/page_frame.h"
 #include "controls/skin_button.h"
+#include "devices/device_frame.h"
 #include "link/link_options.h"
+#include "pages/switcher/switcher_page.h"
 #include "res/skin.h"
+#include "support/panel_test.h"
 #include "support/ports.h"
+#include "support/taken_port.h"
 
 namespace {
 class MainWindowTest : public ::testing::Test {
@@ -224,5 +228,67 @@ TEST_F(MainWindowTest, AboutBoxShowsItsLineAndOkButton) {
   dlg_->show_about();
   EXPECT_EQ(text, QStringLiteral("KELVARO_16_VIEW，1.0 版"));
   EXPECT_EQ(ok, QStringLiteral("确定"));
+}
+
+// A second panel started on the same ports: the ports another program holds
+// are told to the operator once each, with the option that moves them,
+// however many exchanges run into them; the rest keeps working.
+class TakenPortTest : public PanelTest {
+ protected:
+  void SetUp() override {
+    start_panel({devsim::DeviceSpec::lan(devsim::kTypeMultiviewer, 5),
+                 devsim::DeviceSpec::lan(devsim::kTypeSwitcher, 3)});
+  }
+  // Lets a notice that waits for the event loop come up.
+  QStringList errors_shown() {
+    QTest::qWait(100);
+    return recorded_errors();
+  }
+};
+
+TEST_F(TakenPortTest, TheCommandPortIsToldOnceForManyExchanges) {
+  const uint16_t port = link_options().bind_port;
+  TakenPort taker(port);
+  ASSERT_TRUE(taker.ok());
+  // The page's state query, the same again, and a one-way command.
+  ASSERT_TRUE(sim_->select_in_main_window(*dlg_, 0));
+  ASSERT_TRUE(sim_->select_in_main_window(*dlg_, 0));
+  send_command_lan(dlg_->transports(), dlg_->device_target(), 0x36, std::vector<uint8_t>{1});
+  EXPECT_TRUE(sim_->received_command(0, 0x36, {1})) << "commands still go out";
+  EXPECT_EQ(errors_shown(),
+            QStringList{"Local UDP port " + QString::number(port) +
+                        " (the command port) is held by another program: replies sent to it "
+                        "reach that program instead of this panel, and the switcher page cannot "
+                        "send. Start the panel with --bind-port PORT to use another port."});
+
+  // Once the port is had again, losing it again is told again.
+  taker.release();
+  clear_recorded_errors();
+  send_command_lan(dlg_->transports(), dlg_->device_target(), 0x36, std::vector<uint8_t>{1});
+  EXPECT_TRUE(errors_shown().isEmpty());
+  TakenPort again(port);
+  ASSERT_TRUE(again.ok());
+  send_command_lan(dlg_->transports(), dlg_->device_target(), 0x36, std::vector<uint8_t>{1});
+  EXPECT_EQ(errors_shown().size(), 1);
+  clear_recorded_errors();
+}
+
+TEST_F(TakenPortTest, TheSwitcherReportPortIsToldOnceAndTheSwitcherStillSends) {
+  const uint16_t port = link_options().switcher_bind_port;
+  TakenPort taker(port);
+  ASSERT_TRUE(taker.ok());
+  ASSERT_TRUE(sim_->select_in_main_window(*dlg_, 1));
+  // The page opened again keeps trying the port, and is not told again.
+  ASSERT_TRUE(sim_->select_in_main_window(*dlg_, 1));
+  auto* page = qobject_cast<CClass_switcher_dlg*>(dlg_->m_p_mian_show_dlg);
+  ASSERT_NE(page, nullptr);
+  page->button(IDC_SW_CUT)->click();
+  EXPECT_TRUE(sim_->received_command(1, 0x83, {}));
+  EXPECT_EQ(errors_shown(),
+            QStringList{"Local UDP port " + QString::number(port) +
+                        " (the switcher report port) is held by another program: the switcher "
+                        "page cannot follow the device's reports. Start the panel with "
+                        "--switcher-bind-port PORT to use another port."});
+  clear_recorded_errors();
 }
 }  // namespace

@@ -1,24 +1,29 @@
 // The connection settings dialog against pseudo-terminals and a simulated
 // device on loopback.
-#include "app/set_configure.h"
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QTest>
+#include <QTimer>
 #include <cstring>
+#include <filesystem>
 
 #include "app/error_box.h"
 #include "app/ip_address_edit.h"
+#include "app/link_light.h"
 #include "app/main_window.h"
+#include "app/set_configure.h"
 #include "controls/skin_button.h"
+#include "link/control_frame.h"
 #include "link/link_options.h"
 #include "res/skin.h"
 #include "support/devsim_fixture.h"
+#include "support/list_choice.h"
 #include "support/ports.h"
 #include "support/pty_pair.h"
-#include "support/list_choice.h"
 
 namespace {
 QStringList items(QComboBox* list) {
@@ -209,5 +214,86 @@ TEST_F(SetConfigureTest, ChangeIpWithNoDeviceSelectedSendsNothingOverTheLan) {
   cfg->ip_field()->set_address("10.0.0.5");
   QTest::mouseClick(cfg->control(1032), Qt::LeftButton);
   EXPECT_EQ(recorded_errors(), QStringList{"Please choose a device"});
+}
+// The adapter goes away: its line hangs up. The port is closed as Disconnect
+// closes it, the blue dot goes out and the operator is told once; plugged in
+// again under the same name, Connect opens it and frames reach it. A hang-up
+// in the middle of a serial query ends that query, and the port closes after
+// it.
+TEST_F(SetConfigureTest, AHungUpLineIsClosedAsDisconnectClosesItAndConnectsAgain) {
+  // The adapter's name is a link to the line plugged in now, as udev names
+  // a USB adapter.
+  char dir_template[] = "/tmp/kvXXXXXX";
+  ASSERT_NE(::mkdtemp(dir_template), nullptr);
+  const std::string dir = dir_template;
+  const std::string name = dir + "/ttyKV0";
+  ASSERT_EQ(::symlink(line_.slave_name().c_str(), name.c_str()), 0);
+  link_options().serial_ports.push_back(name);
+  const QString lost_text = "Serial port " + QString::fromStdString(name) +
+                            " was lost: the line hung up. Press Connect in Configure once it is "
+                            "back.";
+  auto dot = [&] {
+    QApplication::processEvents();
+    return dlg_->grab().toImage().pixelColor(LinkLight::dot_centre(2));
+  };
+  const QColor blue(60, 150, 255);
+
+  CSetConfigure* cfg = open_settings();
+  choose(cfg->combo(1103), 1);
+  choose(cfg->combo(1014), QString::fromStdString(name));
+  QTest::mouseClick(cfg->control(1011), Qt::LeftButton);
+  ASSERT_TRUE(dlg_->m_comm.is_open());
+  EXPECT_EQ(dot(), blue);
+
+  line_.release_line();
+  line_.close_device();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg_->m_comm.is_open(); }, 3000));
+  EXPECT_FALSE(cfg->connected());
+  EXPECT_EQ(cfg->button(1011)->text(), "Connect");
+  EXPECT_TRUE(shows_icon(cfg, 211));
+  EXPECT_TRUE(cfg->control(1011)->isEnabled());
+  EXPECT_TRUE(cfg->control(1014)->isEnabled());
+  EXPECT_TRUE(cfg->control(1015)->isEnabled());
+  EXPECT_NE(dot(), blue);
+  EXPECT_TRUE(LinkLight::describe(dlg_->link_light_state()).endsWith("Serial port closed"));
+  QTest::qWait(200);
+  EXPECT_EQ(recorded_errors(), QStringList{lost_text});
+
+  // Plugged in again under the same name.
+  PtyPair again;
+  ASSERT_TRUE(again.ok());
+  std::filesystem::remove(name);
+  ASSERT_EQ(::symlink(again.slave_name().c_str(), name.c_str()), 0);
+  QTest::mouseClick(cfg->control(1011), Qt::LeftButton);
+  ASSERT_TRUE(dlg_->m_comm.is_open());
+  EXPECT_EQ(cfg->button(1011)->text(), "Disconnect");
+  EXPECT_EQ(dot(), blue);
+  std::strcpy(dlg_->m_device_table[0].ip, "127.0.0.2");
+  dlg_->m_device_table[0].dev_type = 0xA1;
+  dlg_->m_device_table[0].dev_id = 2;
+  dlg_->m_device_index = 0;
+  cfg->ip_field()->set_address("192.168.1.78");
+  cfg->on_change_ip();
+  const auto frame = again.device_read(32, 2000);
+  ASSERT_EQ(frame.size(), 32u);
+  EXPECT_EQ(frame[16], 0x05);
+
+  // Unplugged while a state query waits for its reply (up to 5 s).
+  QTimer::singleShot(50, [&again] {
+    again.release_line();
+    again.close_device();
+  });
+  const Outcome query = dlg_->transports().serial.query(
+      Target::serial(0xA1, 2), build_frame(0xA1, 2, Link::Serial, 0x32, {}),
+      QueryRule{5000, 10, 20}, [](const sockaddr_in&, std::span<const uint8_t>) { return true; });
+  EXPECT_EQ(query.status, Outcome::Status::Failed);
+  EXPECT_EQ(query.reason, "serial line hung up");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg_->m_comm.is_open(); }, 3000));
+  EXPECT_EQ(cfg->button(1011)->text(), "Connect");
+  QTest::qWait(200);
+  EXPECT_EQ(recorded_errors(), (QStringList{lost_text, lost_text}));
+
+  clear_recorded_errors();
+  std::filesystem::remove_all(dir);
 }
 }  // namespace

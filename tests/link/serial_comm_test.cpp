@@ -304,40 +304,80 @@ TEST_F(SerialCommTest, AClosedPortAnswersNothing) {
   EXPECT_EQ(port_.total_written(), 0u);
 }
 
-TEST_F(SerialCommTest, TheFarEndDisappearingNeitherHangsNorSpins) {
+TEST_F(SerialCommTest, TheFarEndDisappearingIsToldOnceAndNothingKeepsWaking) {
   Watchdog dog(30);
+  std::mutex mutex;
+  std::vector<uint64_t> told;  // generations the lost listener was told
+  port_.set_lost_listener([&](uint64_t generation) {
+    std::lock_guard<std::mutex> lock(mutex);
+    told.push_back(generation);
+  });
+  auto told_now = [&] {
+    std::lock_guard<std::mutex> lock(mutex);
+    return told;
+  };
+  auto wait_told = [&](size_t n) {
+    const auto t0 = Clock::now();
+    while (told_now().size() < n && ms_since(t0) < 3000)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return told_now().size() == n;
+  };
   ASSERT_TRUE(port_.open_port(pty_.slave_name(), 115200));
+  const uint64_t first_opening = port_.generation();
   // A write stuck behind a device that does not read, then the device goes.
   const Bytes big = pattern(512 * 1024, 11);
   port_.write_port(big.data(), big.size());
   ASSERT_TRUE(pty_.device_write(Bytes{9, 9, 9}));
   ASSERT_TRUE(wait_pending(port_, 3));
+  EXPECT_FALSE(port_.line_lost());
   pty_.release_line();
   pty_.close_device();
 
-  // The stuck write is abandoned, not left for the write time-out.
+  // The monitor (or the stuck writer) sees the hang-up and says so once.
+  ASSERT_TRUE(wait_told(1));
+  EXPECT_EQ(told_now(), std::vector<uint64_t>{first_opening});
+  EXPECT_TRUE(port_.line_lost());
+  EXPECT_TRUE(port_.is_open()) << "the owner closes it";
+
+  // The stuck write is abandoned, not left for the write time-out; every
+  // call on the dead line returns at once and tells nothing again.
   EXPECT_TRUE(port_.flush_writes(5000));
-  const auto pending = port_.pending_input();
-  EXPECT_TRUE(!pending || *pending <= 3u);
   uint8_t buf[16];
-  port_.read_port(buf, sizeof buf);  // whatever was left, then nothing more
   const auto t0 = Clock::now();
+  EXPECT_FALSE(port_.pending_input().has_value());
   EXPECT_EQ(port_.read_port(buf, sizeof buf), 0u);
   EXPECT_EQ(port_.write_port(buf, sizeof buf), 0u);
   port_.drain_input();
   EXPECT_FALSE(port_.wait_input(50));
   EXPECT_LT(ms_since(t0), 5000);
+  EXPECT_EQ(told_now().size(), 1u);
 
-  // The monitor keeps looking at the dead line but sleeps between looks: a
-  // spinning loop would make hundreds of thousands of passes in this time.
+  // The monitor has ended: not one more pass over a line that is gone.
   const uint64_t passes = port_.monitor_passes();
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  EXPECT_LT(port_.monitor_passes() - passes, 300u);
+  EXPECT_EQ(port_.monitor_passes(), passes);
 
   const auto t1 = Clock::now();
   port_.close_port(500);
   EXPECT_LT(ms_since(t1), 3000);
   EXPECT_FALSE(port_.is_open());
+  EXPECT_FALSE(port_.line_lost());
+
+  // The adapter plugged in again (a new line): it works, and losing it is
+  // told again, for its own opening.
+  PtyPair again;
+  ASSERT_TRUE(again.ok());
+  ASSERT_TRUE(port_.open_port(again.slave_name(), 115200));
+  EXPECT_FALSE(port_.line_lost());
+  const Bytes frame = build_search_request(Link::Serial);
+  EXPECT_EQ(port_.write_port(frame.data(), frame.size()), frame.size());
+  EXPECT_EQ(again.device_read(frame.size()), frame);
+  const uint64_t second_opening = port_.generation();
+  again.release_line();
+  again.close_device();
+  ASSERT_TRUE(wait_told(2));
+  EXPECT_EQ(told_now().back(), second_opening);
+  port_.close_port(500);
 }
 
 TEST_F(SerialCommTest, CloseReturnsWithinTheWaitWhileAWriteIsStuck) {

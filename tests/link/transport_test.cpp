@@ -16,10 +16,12 @@
 #include "link/device_link.h"
 #include "link/exchange.h"
 #include "link/link_options.h"
+#include "link/link_ui.h"
 #include "link/tick.h"
 #include "support/ports.h"
 #include "support/pty_pair.h"
 #include "support/taken_port.h"
+#include "support/trace_recorder.h"
 
 namespace {
 using Bytes = std::vector<uint8_t>;
@@ -301,6 +303,40 @@ TEST_F(TransportTest, SendsFollowTheConnectionModeAndSayWhyTheyFailed) {
   const Outcome refused = send(0x36, Bytes{1});
   EXPECT_EQ(refused.status, Outcome::Status::Failed);
   EXPECT_EQ(refused.reason.rfind("send to 127.255.255.255 refused: ", 0), 0u) << refused.reason;
+}
+
+// A taken local port is told once, and only after the exchanges that ran
+// into it (no box opens under a running exchange); without a window, as in
+// kelvaro-ctl, it is a trace line and never a box.
+TEST_F(TransportTest, ATakenLocalPortIsToldOnceAfterTheExchangeAndOnlyTracedWithoutAWindow) {
+  FakeDeviceEnd device(link_options().device_port);
+  const uint16_t port = link_options().bind_port;
+  const std::string reason =
+      "cannot bind local port " + std::to_string(port) + ": address already in use";
+  {
+    TakenPort taker(port);
+    ASSERT_TRUE(taker.ok());
+    EXPECT_EQ(send(0x36, Bytes{1}).reason, reason);
+    EXPECT_TRUE(recorded_errors().isEmpty()) << "told during the exchange";
+    EXPECT_EQ(query(0x32, 50, 0, [](std::span<const uint8_t>) { return false; }).reason, reason);
+    QTest::qWait(50);
+    EXPECT_EQ(recorded_errors(), QStringList{DeviceLink::local_port_notice(port, reason)});
+  }
+  EXPECT_TRUE(DeviceLink::local_port_notice(port, reason).contains("--bind-port"));
+
+  clear_recorded_errors();
+  install_link_ui({});
+  TraceRecorder trace;
+  EXPECT_EQ(send(0x36, Bytes{1}).status, Outcome::Status::Sent);  // had again
+  {
+    TakenPort taker(port);
+    ASSERT_TRUE(taker.ok());
+    EXPECT_EQ(send(0x36, Bytes{1}).reason, reason);
+  }
+  QTest::qWait(50);
+  install_error_recorder();
+  EXPECT_TRUE(recorded_errors().isEmpty());
+  EXPECT_EQ(trace.count(DeviceLink::local_port_notice(port, reason).toStdString() + "\n"), 1);
 }
 }  // namespace
 
