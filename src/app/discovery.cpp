@@ -11,6 +11,7 @@
 #include "app/error_box.h"
 #include "app/main_window.h"
 #include "link/exchange.h"
+#include "link/link_options.h"
 #include "link/link_ui.h"
 #include "link/search.h"
 #include "link/trace.h"
@@ -70,6 +71,9 @@ void CKELVARO_16_VIEWDlg::run_lan_search() {
   callbacks.on_started = [this, &started] {
     started = true;
     begin_search_ui();
+  };
+  callbacks.on_bound = [this](const std::string& bind_error) {
+    note_local_port(link_options().bind_port, bind_error);
   };
   callbacks.on_progress = [this](uint32_t elapsed) { show_search_progress(elapsed); };
   callbacks.still_wanted = [self] { return !self.isNull(); };

@@ -37,6 +37,7 @@ Outcome search_lan(const SearchCallbacks& callbacks, uint32_t step_ms) {
   if (!search.open(ipv4_address(o.search_address.c_str(), o.search_address.size(), o.device_port),
                    o.bind_port, /*broadcast=*/true))
     return Outcome::failed("cannot open a UDP socket for the search: " + errno_text(errno));
+  if (callbacks.on_bound) callbacks.on_bound(search.bind_error());
   if (callbacks.on_started) callbacks.on_started();
   // A refused request still waits the two seconds, as a lost one would.
   const std::string refused = search.send(request);

@@ -41,6 +41,9 @@ constexpr size_t kSearchReplyIdOffset = 5;
 struct SearchCallbacks {
   // The search has its socket (LAN) or port (serial) and is about to send.
   std::function<void()> on_started;
+  // LAN: why the socket could not have the command port (empty when it has
+  // it), told before the request goes out.
+  std::function<void(const std::string& bind_error)> on_bound;
   // LAN: one datagram, its sender and the names it carries (often none).
   std::function<void(const sockaddr_in& from, std::span<const uint8_t> reply,
                      const std::vector<QString>& names)>
