@@ -113,8 +113,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
     }
   });
-  for (auto [now, was] : {std::pair{d.pip_on, before.pip_on}, {d.key1_on, before.key1_on},
-                          {d.key2_on, before.key2_on}, {d.on_air, before.on_air},
+  for (auto [now, was] : {std::pair{d.pip_on, before.pip_on},
+                          {d.key1_on, before.key1_on},
+                          {d.key2_on, before.key2_on},
+                          {d.on_air, before.on_air},
                           {d.bkgd_on, before.bkgd_on}})
     FUZZ_REQUIRE(now == was || now <= 1);
   FUZZ_REQUIRE(d.layer_select == before.layer_select || d.layer_select <= 3);

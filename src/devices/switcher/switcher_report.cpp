@@ -229,13 +229,13 @@ bool SwitcherReportBatch::add(const SwitcherReport& report) {
 void SwitcherReportBatch::apply(SwitcherPageData& d, const SwitcherFaceWriter& face) const {
   if (m_count == 0) return;
   m_buses.apply(d.pgm_source, &d.pvm_source, SwitcherKey::Pgm, SwitcherKey::Pvm, face);
-  m_transition.apply(d.transition_type, nullptr, SwitcherKey::Transition,
-                     SwitcherKey::Transition, face);
+  m_transition.apply(d.transition_type, nullptr, SwitcherKey::Transition, SwitcherKey::Transition,
+                     face);
 
   uint8_t* const flags[3] = {&d.pip_on, &d.key1_on, &d.key2_on};
   const int select_class = d.layer_select <= 3 ? d.layer_select : 4;
-  const int flag_class = (d.pip_on == 1 ? 1 : 0) | (d.key1_on == 1 ? 2 : 0) |
-                         (d.key2_on == 1 ? 4 : 0);
+  const int flag_class =
+      (d.pip_on == 1 ? 1 : 0) | (d.key1_on == 1 ? 2 : 0) | (d.key2_on == 1 ? 4 : 0);
   const LayerState& s = m_layers[select_class * 8 + flag_class];
   for (int i = 0; i < 3; ++i)
     if (s.written & (1 << i)) *flags[i] = (s.flags >> i) & 1;

@@ -743,11 +743,12 @@ bool CClass_switcher_dlg::duration_insert_allowed(const QString& inserted, int a
   const QString before = m_auto_time_edit->text();
   QString after = before;
   if (at < 0 && m_auto_time_edit->hasSelectedText()) {
-    after.replace(m_auto_time_edit->selectionStart(),
-                  m_auto_time_edit->selectedText().size(), inserted);
+    after.replace(m_auto_time_edit->selectionStart(), m_auto_time_edit->selectedText().size(),
+                  inserted);
   } else {
-    after.insert(at < 0 ? m_auto_time_edit->cursorPosition() : std::min<qsizetype>(at, after.size()),
-                 inserted);
+    after.insert(
+        at < 0 ? m_auto_time_edit->cursorPosition() : std::min<qsizetype>(at, after.size()),
+        inserted);
   }
   if (duration_edit_allowed(before, after)) return true;
   trace(lcSwitcher(), "duration box refused \"%s\"\n", inserted.toLocal8Bit().constData());

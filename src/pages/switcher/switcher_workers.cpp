@@ -1,12 +1,11 @@
 #include "pages/switcher/switcher_workers.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <arpa/inet.h>
 
 #include <array>
 #include <cerrno>
@@ -36,8 +35,9 @@ class ForeignReports {
     char text[INET_ADDRSTRLEN] = "?";
     if (length >= sizeof(sockaddr_in) && from.sin_family == AF_INET)
       ::inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);
-    trace(lcSwitcher(), "switcher report from %s ignored, not the selected switcher (%llu so far)\n",
-          text, static_cast<unsigned long long>(m_count));
+    trace(lcSwitcher(),
+          "switcher report from %s ignored, not the selected switcher (%llu so far)\n", text,
+          static_cast<unsigned long long>(m_count));
     m_traced = true;
     m_last = now;
   }

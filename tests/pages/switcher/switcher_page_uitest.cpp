@@ -341,7 +341,8 @@ TEST_F(SwitcherPageTest, TbarReportDirectionOtherThanOneIsTakenAsZero) {
     ASSERT_TRUE(settle([&] {
       const std::vector<Bytes> frames = tbar_payloads();
       return frames.size() >= 3 && frames.back()[1] == page_->tbar()->GetPos();
-    })) << tbar_payloads().size() << " frames, bar at " << page_->tbar()->GetPos();
+    })) << tbar_payloads().size()
+        << " frames, bar at " << page_->tbar()->GetPos();
     EXPECT_GT(page_->tbar()->GetPos(), 30);
     for (const Bytes& f : tbar_payloads()) EXPECT_EQ(f[0], 0) << int(d);
     sim_->sim().send_report(0, Report::tbar(1, 1));  // near the start end, direction 1
@@ -356,8 +357,8 @@ TEST_F(SwitcherPageTest, TbarReportDirectionOtherThanOneIsTakenAsZero) {
 // random records and images (also ones that disagree, as after a re-opened
 // page); and a key whose image does not change is not repainted.
 TEST_F(SwitcherPageTest, ABatchOfReportsEndsWhereTheReportsOneByOneDo) {
-  std::vector<int> keys{IDC_SW_PIP, IDC_SW_KEY1, IDC_SW_KEY2, IDC_SW_ON_AIR,
-                        IDC_SW_BKGD, IDC_SW_MIX, IDC_SW_DIP, IDC_SW_WIPE};
+  std::vector<int> keys{IDC_SW_PIP,  IDC_SW_KEY1, IDC_SW_KEY2, IDC_SW_ON_AIR,
+                        IDC_SW_BKGD, IDC_SW_MIX,  IDC_SW_DIP,  IDC_SW_WIPE};
   for (int n = 1; n <= kSwitcherSources; ++n) {
     keys.push_back(switcher_pgm_control(n));
     keys.push_back(switcher_pvm_control(n));
@@ -366,9 +367,9 @@ TEST_F(SwitcherPageTest, ABatchOfReportsEndsWhereTheReportsOneByOneDo) {
   auto state = [&] {
     const SwitcherPageData& d = data();
     State st;
-    st.first = {d.pgm_source, d.pvm_source, d.pip_on,          d.key1_on, d.key2_on,
-                d.layer_select, d.on_air,   d.bkgd_on,         d.transition_type,
-                d.tbar_moving, d.direction, d.sub_page,        d.tbar_value};
+    st.first = {d.pgm_source,   d.pvm_source, d.pip_on,    d.key1_on,         d.key2_on,
+                d.layer_select, d.on_air,     d.bkgd_on,   d.transition_type, d.tbar_moving,
+                d.direction,    d.sub_page,   d.tbar_value};
     for (int id : keys) st.second.push_back(face(id));
     return st;
   };
