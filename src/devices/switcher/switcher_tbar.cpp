@@ -44,9 +44,11 @@ TbarPlacement place_tbar_report(uint8_t d, uint8_t v) {
     const int p = clamp_position(kTbarProgressMax - v);
     return {p, p, 1};
   }
+  // Any direction byte but 1 is stored as 0: the T-bar frames carry it and
+  // the AUTO step counts up for 0 alone, so no other value may get there.
   int p = clamp_position(v);
   if (v == kTbarProgressMax) p = kTbarMax;
-  return {p, p, d};
+  return {p, p, 0};
 }
 
 uint8_t tbar_press_value(int position, uint8_t direction) {
@@ -78,4 +80,23 @@ QString duration_text_after_enter(const QString& text) {
   return QStringLiteral("%1:%2")
       .arg(n / 100, 2, 10, QLatin1Char('0'))
       .arg(n % 100, 2, 10, QLatin1Char('0'));
+}
+
+bool duration_edit_allowed(const QString& before, const QString& after) {
+  // The one stretch that changed: what is left between the common start and
+  // the common end.
+  const qsizetype shorter = std::min(before.size(), after.size());
+  qsizetype head = 0;
+  while (head < shorter && before[head] == after[head]) ++head;
+  qsizetype tail = 0;
+  while (tail < shorter - head &&
+         before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+    ++tail;
+  const qsizetype put_from = head;
+  const qsizetype put_to = after.size() - tail;
+  if (put_from >= put_to) return true;  // only removed
+  if (after.size() > kDurationMaxTyped) return false;
+  for (qsizetype i = put_from; i < put_to; ++i)
+    if (after[i] < QLatin1Char('0') || after[i] > QLatin1Char('9')) return false;
+  return true;
 }

@@ -32,7 +32,7 @@ TbarStep classify_tbar(uint8_t direction, int position);
 
 // T-bar report from the device (byte 17 direction d, byte 18 value v):
 // where the bar goes, the position the worker takes as already sent, and the
-// direction from now on.
+// direction from now on: 1 for d = 1, 0 for any other byte.
 struct TbarPlacement {
   int position;
   int pre;
@@ -53,3 +53,11 @@ int auto_step_interval_ms(const QString& text);
 // colon and n % 100 after it, so four typed digits read back as seconds and
 // milliseconds.
 QString duration_text_after_enter(const QString& text);
+
+// The duration box's edits: what typing allows, whichever way the text came
+// (typed, pasted, dropped). An edit that removes one stretch of the text is
+// always allowed; one that puts text in place of a stretch is allowed when
+// what it puts there is digits only and the box then holds at most four
+// characters. Texts the page sets itself (the Enter rule) are not edits.
+constexpr int kDurationMaxTyped = 4;
+bool duration_edit_allowed(const QString& before, const QString& after);

@@ -1,10 +1,13 @@
 #include "pages/switcher/switcher_page.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
-#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QTimer>
 #include <array>
@@ -68,7 +71,6 @@ constexpr QSize kBigKey(80, 80);
 constexpr QRect kHostRect(930, 100, 250, 400);
 constexpr QRect kTbarRect(630, 90, 164, 420);
 constexpr int kFtbBlinkMs = 500;
-constexpr int kDurationMaxTyped = 4;
 
 bool valid_source(int n) { return n >= 1 && n <= kSwitcherSources; }
 
@@ -165,7 +167,8 @@ SwitcherPageData& CClass_switcher_dlg::data() const {
 CSkinButton* CClass_switcher_dlg::key(int id) const { return button(id); }
 
 void CClass_switcher_dlg::set_face(int id, int bitmap) {
-  if (CSkinButton* b = key(id)) b->set_bitmap(bitmap);
+  // A key that already shows the image is not redrawn.
+  if (CSkinButton* b = key(id); b && b->bitmap_id() != bitmap) b->set_bitmap(bitmap);
 }
 
 QWidget* CClass_switcher_dlg::create_custom_control(const ControlSpec& spec) {
@@ -196,6 +199,13 @@ void CClass_switcher_dlg::place_controls() {
   m_auto_time_edit = edit(IDC_SW_DURATION);
   m_auto_time_edit->setText(QStringLiteral("02:00"));
   m_auto_time_edit->installEventFilter(this);
+  // Paste and drop bring text past the key filter: every edit is held to
+  // what typing allows, and one that is not is taken back whole.
+  m_duration_text = m_auto_time_edit->text();
+  connect(m_auto_time_edit, &QLineEdit::textChanged, this,
+          [this](const QString& text) { track_duration_text(text); });
+  connect(m_auto_time_edit, &QLineEdit::textEdited, this,
+          [this](const QString& text) { guard_duration_edit(text); });
   m_tbar->installEventFilter(this);
 
   m_auto_timer = new QTimer(this);
@@ -243,7 +253,9 @@ void CClass_switcher_dlg::start_link() {
   if (!main) return;
   SwitcherWorkers::Callbacks callbacks;
   // Calls queued on the page: pending ones are dropped when the page goes.
-  callbacks.on_report = [this](const SwitcherReport& report) { queue_report(report); };
+  callbacks.on_reports = [this](std::span<const SwitcherReport> reports) {
+    queue_reports(reports);
+  };
   callbacks.on_step = [this](TbarCase kind) {
     QMetaObject::invokeMethod(
         this, [this, kind] { on_tbar_step(kind); }, Qt::QueuedConnection);
@@ -260,7 +272,8 @@ void CClass_switcher_dlg::start_link() {
     trace(lcSwitcher(), "create socket fail\n");
   if (held.reports) {
     m_recv_sock = main->m_udpSockfd2;
-    m_workers->start_receiver(m_recv_sock);
+    // Reports count from the device the held sockets aim at, and from no one else.
+    m_workers->start_receiver(m_recv_sock, main->m_dev_addr.sin_addr);
   } else {
     trace(lcSwitcher(), "create socket fail\n");
   }
@@ -587,41 +600,61 @@ void CClass_switcher_dlg::on_tbar_step(TbarCase kind) {
 
 // ---- device reports ----
 
-void CClass_switcher_dlg::queue_report(const SwitcherReport& report) {
+void CClass_switcher_dlg::queue_reports(std::span<const SwitcherReport> reports) {
   std::lock_guard lock(m_report_mutex);
-  m_reports.push_back(report);
-  if (m_drain_posted) return;
+  for (const SwitcherReport& r : reports) m_reports.add(r);
+  if (m_drain_posted || m_reports.empty()) return;
   m_drain_posted = true;
   QMetaObject::invokeMethod(
       this, [this] { drain_reports(); }, Qt::QueuedConnection);
 }
 
 void CClass_switcher_dlg::drain_reports() {
-  // A flood is worked off in slices of a few milliseconds, so the window
-  // keeps painting and answering in between.
-  constexpr qint64 kSliceNs = 4'000'000;
-  QElapsedTimer slice;
-  slice.start();
-  std::vector<SwitcherReport> batch;
+  SwitcherReportBatch batch;
   {
     std::lock_guard lock(m_report_mutex);
-    batch.swap(m_reports);
-  }
-  size_t done = 0;
-  while (done < batch.size() && slice.nsecsElapsed() < kSliceNs) {
-    OnDeviceReport(batch[done++]);
-  }
-  std::lock_guard lock(m_report_mutex);
-  if (done < batch.size()) {
-    // What is left goes before anything that came meanwhile.
-    m_reports.insert(m_reports.begin(), batch.begin() + static_cast<long>(done), batch.end());
-  }
-  if (m_reports.empty()) {
+    std::swap(batch, m_reports);
     m_drain_posted = false;
-    return;
   }
-  QMetaObject::invokeMethod(
-      this, [this] { drain_reports(); }, Qt::QueuedConnection);
+  OnDeviceReports(batch);
+}
+
+void CClass_switcher_dlg::OnDeviceReports(const SwitcherReportBatch& batch) {
+  if (batch.empty()) return;
+  trace(lcSwitcher(), "switcher reports applied: %llu\n",
+        static_cast<unsigned long long>(batch.count()));
+  SwitcherPageData& d = data();
+  // Preview keys light red while a transition runs, as SelectPvmSource has it.
+  const int preview_lit = d.tbar_moving == 1 ? 1 : 2;
+  batch.apply(d, [this, preview_lit](SwitcherKey key, int index, bool lit) {
+    switch (key) {
+      case SwitcherKey::Pgm:
+        set_face(switcher_pgm_control(index), switcher_source_bitmap(index) - (lit ? 1 : 0));
+        break;
+      case SwitcherKey::Pvm:
+        set_face(switcher_pvm_control(index),
+                 switcher_source_bitmap(index) - (lit ? preview_lit : 0));
+        break;
+      case SwitcherKey::Layer: {
+        static constexpr int kLayerKeys[] = {IDC_SW_PIP, IDC_SW_KEY1, IDC_SW_KEY2};
+        const int* faces[] = {kPipFace, kKey1Face, kKey2Face};
+        set_face(kLayerKeys[index - 1], faces[index - 1][lit ? 1 : 0]);
+        break;
+      }
+      case SwitcherKey::OnAir:
+        set_face(IDC_SW_ON_AIR, kOnAirFace[lit ? 1 : 0]);
+        break;
+      case SwitcherKey::Bkgd:
+        set_face(IDC_SW_BKGD, kBkgdFace[lit ? 1 : 0]);
+        break;
+      case SwitcherKey::Transition: {
+        static constexpr int kTransitionKeys[] = {IDC_SW_MIX, IDC_SW_DIP, IDC_SW_WIPE};
+        const int* faces[] = {kMixFace, kDipFace, kWipeFace};
+        set_face(kTransitionKeys[index - 1], faces[index - 1][lit ? 1 : 0]);
+        break;
+      }
+    }
+  });
 }
 
 void CClass_switcher_dlg::toggle_layer_report(uint8_t& flag, int layer, int trace_value) {
@@ -681,14 +714,110 @@ void CClass_switcher_dlg::on_enter_key(QWidget* focus) {
       m_auto_time_edit, [edit = m_auto_time_edit] { edit->clearFocus(); }, Qt::QueuedConnection);
 }
 
+void CClass_switcher_dlg::track_duration_text(const QString& text) {
+  if (text == m_duration_text) return;
+  m_duration_before = m_duration_text;
+  m_duration_text = text;
+}
+
+void CClass_switcher_dlg::guard_duration_edit(const QString& text) {
+  // Whichever of textChanged and textEdited comes first, the text before
+  // this edit is m_duration_before once both have been seen. The paths that
+  // insert text are held to the rule before they act (duration_insert_allowed);
+  // an edit that still breaks it is taken back once the box has finished it.
+  track_duration_text(text);
+  const QString before = m_duration_before;
+  if (duration_edit_allowed(before, text)) return;
+  trace(lcSwitcher(), "duration box refused \"%s\"\n", text.toLocal8Bit().constData());
+  QMetaObject::invokeMethod(
+      m_auto_time_edit,
+      [edit = m_auto_time_edit, before, text] {
+        if (edit->text() == text) edit->setText(before);
+      },
+      Qt::QueuedConnection);
+}
+
+bool CClass_switcher_dlg::duration_insert_allowed(const QString& inserted, int at) const {
+  // What the box would hold: the selection (or nothing at `at`) replaced by
+  // the inserted text.
+  const QString before = m_auto_time_edit->text();
+  QString after = before;
+  if (at < 0 && m_auto_time_edit->hasSelectedText()) {
+    after.replace(m_auto_time_edit->selectionStart(), m_auto_time_edit->selectedText().size(),
+                  inserted);
+  } else {
+    after.insert(
+        at < 0 ? m_auto_time_edit->cursorPosition() : std::min<qsizetype>(at, after.size()),
+        inserted);
+  }
+  if (duration_edit_allowed(before, after)) return true;
+  trace(lcSwitcher(), "duration box refused \"%s\"\n", inserted.toLocal8Bit().constData());
+  return false;
+}
+
+// Paste (keys, middle button, context menu), drop and input methods put text
+// into the duration box past the key filter: each is let through only when
+// what it inserts is what typing could (duration_edit_allowed).
+bool CClass_switcher_dlg::filter_duration_insert(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress: {
+      auto* k = static_cast<QKeyEvent*>(event);
+      if (!k->matches(QKeySequence::Paste)) return false;
+      return !duration_insert_allowed(QGuiApplication::clipboard()->text(), -1);
+    }
+    case QEvent::MouseButtonRelease: {
+      auto* m = static_cast<QMouseEvent*>(event);
+      if (m->button() != Qt::MiddleButton || !QGuiApplication::clipboard()->supportsSelection())
+        return false;
+      return !duration_insert_allowed(QGuiApplication::clipboard()->text(QClipboard::Selection),
+                                      m_auto_time_edit->cursorPositionAt(m->position().toPoint()));
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop: {
+      auto* d = static_cast<QDropEvent*>(event);
+      const QString text = d->mimeData() ? d->mimeData()->text() : QString();
+      QString after = m_auto_time_edit->text();
+      after.insert(m_auto_time_edit->cursorPositionAt(d->position().toPoint()), text);
+      if (duration_edit_allowed(m_auto_time_edit->text(), after)) return false;
+      if (event->type() == QEvent::Drop)
+        trace(lcSwitcher(), "duration box refused \"%s\"\n", text.toLocal8Bit().constData());
+      d->ignore();
+      return true;
+    }
+    case QEvent::InputMethod: {
+      auto* im = static_cast<QInputMethodEvent*>(event);
+      if (im->commitString().isEmpty()) return false;
+      return !duration_insert_allowed(im->commitString(), -1);
+    }
+    case QEvent::ContextMenu: {
+      // The box's own menu, with Paste only when the clipboard's text may go in.
+      auto* c = static_cast<QContextMenuEvent*>(event);
+      std::unique_ptr<QMenu> menu(m_auto_time_edit->createStandardContextMenu());
+      const QString clip = QGuiApplication::clipboard()->text();
+      for (QAction* a : menu->actions())
+        if (a->objectName() == QStringLiteral("edit-paste") && !clip.isEmpty())
+          a->setEnabled(duration_insert_allowed(clip, -1));
+      menu->exec(c->globalPos());
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
 void CClass_switcher_dlg::on_escape_key(QWidget*) { trace(lcSwitcher(), " mian  esc  \n"); }
 
 bool CClass_switcher_dlg::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_auto_time_edit && filter_duration_insert(event)) return true;
   if (watched == m_auto_time_edit && event->type() == QEvent::KeyPress) {
     // Digits only, at most four typed characters.
     auto* k = static_cast<QKeyEvent*>(event);
     const QString text = k->text();
-    if (!text.isEmpty() && text[0].isPrint()) {
+    // Shortcuts (paste, select all, undo) pass; the edit guard holds what
+    // they change to the same rule.
+    const bool shortcut = k->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
+    if (!shortcut && !text.isEmpty() && text[0].isPrint()) {
       const bool digit = text.size() == 1 && text[0].isDigit();
       const int kept = m_auto_time_edit->text().size() -
                        static_cast<int>(m_auto_time_edit->selectedText().size());

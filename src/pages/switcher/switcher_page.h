@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <vector>
+#include <span>
 
 #include "app/page_frame.h"
 #include "devices/switcher/switcher_device.h"
@@ -77,8 +77,11 @@ class CClass_switcher_dlg : public PageFrame {
   void SelectRate(int r);
   void ShowSubPage(int kind);
 
-  // What the device reported, on the UI thread.
+  // What the device reported, on the UI thread: one report, or a run of
+  // them folded into a batch (which leaves the page where the reports one by
+  // one would).
   void OnDeviceReport(const SwitcherReport& report);
+  void OnDeviceReports(const SwitcherReportBatch& batch);
 
   CSkinSlider* tbar() const { return m_tbar; }
   QLineEdit* duration_box() const { return m_auto_time_edit; }
@@ -128,9 +131,14 @@ class CClass_switcher_dlg : public PageFrame {
   void on_tbar_changing(int pos);
   void on_tbar_step(TbarCase kind);
   void toggle_layer_report(uint8_t& flag, int layer, int trace_value);
-  // Reports from the receiver thread wait here for the UI thread, which takes
-  // them in batches: one queued call per batch, not one per datagram.
-  void queue_report(const SwitcherReport& report);
+  void track_duration_text(const QString& text);
+  void guard_duration_edit(const QString& text);
+  bool duration_insert_allowed(const QString& inserted, int at) const;
+  bool filter_duration_insert(QEvent* event);
+  // Reports from the receiver thread are folded into one batch of fixed size
+  // that waits for the UI thread: one queued call per batch, not one per
+  // datagram, and no more memory however many come.
+  void queue_reports(std::span<const SwitcherReport> reports);
   void drain_reports();
 
   CSkinSlider* m_tbar = nullptr;
@@ -138,12 +146,14 @@ class CClass_switcher_dlg : public PageFrame {
   PageFrame* m_p_switcher_sub_page = nullptr;
   int m_recv_sock = -1;
   QLineEdit* m_auto_time_edit = nullptr;
+  QString m_duration_text;    // what the duration box holds
+  QString m_duration_before;  // what it held before its last change
   QPointer<QWidget> m_pSetConfigure;
   int m_ftb_blink_phase = 0;
   QTimer* m_auto_timer = nullptr;
   QTimer* m_ftb_timer = nullptr;
   std::unique_ptr<SwitcherWorkers> m_workers;
   std::mutex m_report_mutex;
-  std::vector<SwitcherReport> m_reports;  // guarded by m_report_mutex
-  bool m_drain_posted = false;            // guarded by m_report_mutex
+  SwitcherReportBatch m_reports;  // guarded by m_report_mutex
+  bool m_drain_posted = false;    // guarded by m_report_mutex
 };

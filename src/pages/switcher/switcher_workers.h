@@ -2,12 +2,16 @@
 // The switcher page's two worker threads and the one record they share with
 // the user-interface thread.
 //
-// Thread 1 blocks in poll() on the report socket and the stop pipe. A T-bar
-// report moves the bar and sets `pre` and `direction` in one step under the
-// record's lock, so thread 2 never sees the new position without the new
-// `pre` and never echoes the report. Every other report the page follows is
-// handed to the owner (the page) through `on_report`, which queues it for the
-// UI thread; the rest are dropped here.
+// Thread 1 blocks in poll() on the report socket and the stop pipe, and
+// takes what is waiting in batches of up to 64 datagrams (recvmmsg). A report
+// counts only when it comes from the selected switcher's address; the rest
+// are dropped with a trace line now and then. A T-bar report moves the bar
+// and sets `pre` and `direction` in one step under the record's lock, so
+// thread 2 never sees the new position without the new `pre` and never echoes
+// the report; of several in one batch only the last is applied (the bar
+// would pass the others unseen). Every other report the page follows is
+// handed to the owner (the page) through `on_reports`, a batch at a time,
+// which folds them for the UI thread; the rest are dropped here.
 //
 // Thread 2 sleeps on an eventfd that every change of the bar's position
 // signals. Woken, it takes the latest position under the lock; when it
@@ -15,10 +19,13 @@
 // paces it at 10 ms) and hands the case (at start, part-way, complete) to
 // the owner through `on_step`. Positions that came and went meanwhile are
 // never sent.
+#include <netinet/in.h>
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <span>
 #include <thread>
 
 #include "devices/switcher/switcher_report.h"
@@ -29,8 +36,9 @@ class CSkinSlider;
 class SwitcherWorkers {
  public:
   struct Callbacks {
-    // Thread 1: a report the page follows, other than the T-bar's.
-    std::function<void(const SwitcherReport&)> on_report;
+    // Thread 1: reports the page follows, other than the T-bar's, in the
+    // order they came.
+    std::function<void(std::span<const SwitcherReport>)> on_reports;
     // Thread 2: a frame went out for this step.
     std::function<void(TbarCase kind)> on_step;
   };
@@ -40,8 +48,9 @@ class SwitcherWorkers {
   SwitcherWorkers(const SwitcherWorkers&) = delete;
   SwitcherWorkers& operator=(const SwitcherWorkers&) = delete;
 
-  // Starts thread 1 on the report socket (not owned) and thread 2.
-  void start_receiver(int report_socket);
+  // Starts thread 1 on the report socket (not owned), following reports
+  // from `switcher` alone (the selected switcher's IPv4 address), and thread 2.
+  void start_receiver(int report_socket, in_addr switcher);
   void start_tbar_worker();
   // Clears the run flags, wakes both threads and waits until they have left.
   void stop();
@@ -56,7 +65,7 @@ class SwitcherWorkers {
   bool tbar_worker_running() const { return m_tbar_worker.joinable(); }
 
  private:
-  void receive_loop(int fd);
+  void receive_loop(int fd, in_addr switcher);
   void tbar_loop();
   void apply_tbar_report(const TbarPlacement& placed);
 

@@ -35,6 +35,11 @@ TEST(SwitcherTbar, ReportsPlaceTheBarAndAreTakenAsAlreadySent) {
   EXPECT_EQ(c.position, 0);
   EXPECT_EQ(c.pre, 0);
   EXPECT_EQ(place_tbar_report(7, 250).position, 129);
+  // A direction byte other than 1 is stored as 0.
+  for (uint8_t d : {uint8_t{0}, uint8_t{2}, uint8_t{7}, uint8_t{0xFF}}) {
+    EXPECT_EQ(place_tbar_report(d, 20).direction, 0) << int(d);
+    EXPECT_EQ(place_tbar_report(d, 20).position, 20) << int(d);
+  }
 }
 
 TEST(SwitcherTbar, DurationBoxGivesTheAutoStepAndEnterFormatsIt) {
@@ -47,5 +52,23 @@ TEST(SwitcherTbar, DurationBoxGivesTheAutoStepAndEnterFormatsIt) {
   EXPECT_EQ(duration_text_after_enter(QStringLiteral("3507")), QStringLiteral("35:07"));
   EXPECT_EQ(duration_text_after_enter(QStringLiteral("x")), QStringLiteral("01:00"));
   EXPECT_EQ(auto_step_interval_ms(duration_text_after_enter(QStringLiteral("3507"))), 35007 / 128);
+}
+}  // namespace
+
+namespace {
+TEST(SwitcherTbar, DurationEditsAreWhatTypingAllows) {
+  // Removing a stretch, whatever the box holds.
+  EXPECT_TRUE(duration_edit_allowed(QStringLiteral("02:00"), QStringLiteral("02:0")));
+  EXPECT_TRUE(duration_edit_allowed(QStringLiteral("02:00"), QString()));
+  EXPECT_TRUE(duration_edit_allowed(QStringLiteral("02:00"), QStringLiteral("0200")));
+  // Digits in place of a stretch, at most four characters in the end.
+  EXPECT_TRUE(duration_edit_allowed(QString(), QStringLiteral("1234")));
+  EXPECT_TRUE(duration_edit_allowed(QStringLiteral("02:"), QStringLiteral("02:5")));
+  EXPECT_TRUE(duration_edit_allowed(QStringLiteral("02:00"), QStringLiteral("7")));
+  EXPECT_FALSE(duration_edit_allowed(QStringLiteral("02:00"), QStringLiteral("02:07")));
+  EXPECT_FALSE(duration_edit_allowed(QString(), QStringLiteral("12345")));
+  EXPECT_FALSE(duration_edit_allowed(QStringLiteral("12"), QStringLiteral("1a2")));
+  EXPECT_FALSE(duration_edit_allowed(QStringLiteral("12"), QStringLiteral("1:2")));
+  EXPECT_FALSE(duration_edit_allowed(QString(), QStringLiteral("\u0661")));  // not an ASCII digit
 }
 }  // namespace
