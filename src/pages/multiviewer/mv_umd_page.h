@@ -33,7 +33,8 @@ class CClass_16view_umd : public PageFrame {
   void on_enter_key(QWidget* focus) override;
   void on_escape_key(QWidget* focus) override;
   void on_umd_enable(int selection);
-  // Writes the sixteen labels to `path` (umd_label_csv.h). False, with the
+  // Writes the sixteen labels to `path` (umd_label_csv.h), whole or not at
+  // all: when writing fails the file there stays as it was. False, with the
   // operator told why, when the file cannot be written.
   bool export_labels(const QString& path);
   // Reads `path`; when the whole file is sound, sends each label that differs
