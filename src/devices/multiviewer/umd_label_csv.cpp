@@ -156,7 +156,8 @@ UmdCsvFile load_umd_csv_file(const QString& path) {
     why = too_large(st.st_size);
   // A file that grows while it is read is cut at one byte past the bound,
   // which is enough to refuse it.
-  QByteArray bytes(kUmdCsvMaxBytes + 1, Qt::Uninitialized);
+  QByteArray bytes;
+  if (why.isEmpty()) bytes.resize(kUmdCsvMaxBytes + 1);
   qsizetype got = 0;
   while (why.isEmpty() && got < bytes.size()) {
     const ssize_t n = ::read(fd, bytes.data() + got, static_cast<size_t>(bytes.size() - got));

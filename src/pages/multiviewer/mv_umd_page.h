@@ -40,8 +40,9 @@ class CClass_16view_umd : public PageFrame {
   // Reads `path`; when the whole file is sound, sends each label that differs
   // from its field's text as Enter would, in window order, and shows the
   // labels in the fields. A file with a bad line is refused whole, with a
-  // message naming the line, and nothing is sent. Returns the labels sent,
-  // -1 when refused.
+  // message naming the line, and nothing is sent; what is no regular file or
+  // is larger than a label file may be is refused unread (load_umd_csv_file).
+  // Returns the labels sent, -1 when refused.
   int import_labels(const QString& path);
 
  protected:
