@@ -35,7 +35,12 @@ bool same_row(const DeviceEntry& row, const ManualDevice& device) {
 std::vector<ManualDevice> ManualDevices::load() {
   std::vector<ManualDevice> devices;
   QSettings settings;
-  const int count = settings.beginReadArray(kSettingsArray);
+  // The size is the file's word: no more rows are read than the table
+  // holds, so a size of millions costs no more than a full table.
+  const int size = settings.beginReadArray(kSettingsArray);
+  const int count = std::min(size, kDeviceTableRows);
+  if (size > count)
+    trace(lcDiscovery(), "%d remembered devices, only the first %d are read\n", size, count);
   for (int i = 0; i < count; ++i) {
     settings.setArrayIndex(i);
     const std::string address = settings.value(QStringLiteral("address")).toString().toStdString();

@@ -33,6 +33,33 @@ Outcome search_serial(Context& c, std::vector<Found>& found) {
                      c.link.m_device_table[0].dev_id});
   return outcome;
 }
+
+// A device name as one field of a text line. Names are the reply's bytes
+// widened one to one, so a device could put a tab or a line end into its
+// name to forge fields or lines, or an escape sequence to steer the
+// terminal: those print as \t, \n, \r and \xHH (other bytes below 0x20,
+// 0x7F, and 0x80..0x9F, which terminals take as control codes too), and a
+// backslash as \\ so the escapes stay unambiguous.
+std::string name_field(const QString& name) {
+  QString text;
+  for (const QChar c : name) {
+    const char16_t u = c.unicode();
+    if (u == '\\') {
+      text += QLatin1String("\\\\");
+    } else if (u == '\t') {
+      text += QLatin1String("\\t");
+    } else if (u == '\n') {
+      text += QLatin1String("\\n");
+    } else if (u == '\r') {
+      text += QLatin1String("\\r");
+    } else if (u < 0x20 || (u >= 0x7F && u <= 0x9F)) {
+      text += QStringLiteral("\\x%1").arg(static_cast<uint>(u), 2, 16, QLatin1Char('0'));
+    } else {
+      text += c;
+    }
+  }
+  return text.toStdString();
+}
 }  // namespace
 
 Parsed parse_discover(const Args& args) {
@@ -42,7 +69,9 @@ Parsed parse_discover(const Args& args) {
         "Searches for devices for two seconds, as the panel's scan does: on the LAN a\n"
         "broadcast to --search-address (only multiviewers answer it), on the serial line\n"
         "one request and the first reply. One line per device: name, address (or port),\n"
-        "type code and id, separated by tabs. Exit 1 when no device answered.\n");
+        "type code and id, separated by tabs; in a name a tab, a line end or another\n"
+        "control character prints as \\t, \\n, \\r or \\xHH and a backslash as \\\\.\n"
+        "Exit 1 when no device answered.\n");
   if (!args.words.empty()) return Parsed::fail(bad_value("discover", args.words[0], "an argument"));
   if (args.target->lan())
     return Parsed::fail("--device: discover searches; it takes no device (see --search-address)");
@@ -65,7 +94,7 @@ Parsed parse_discover(const Args& args) {
       for (const Found& f : found) {
         char type[8];
         std::snprintf(type, sizeof type, "0x%02X", f.type);
-        c.out << f.name.toStdString() << '\t' << f.address << '\t' << type << '\t' << int(f.id)
+        c.out << name_field(f.name) << '\t' << f.address << '\t' << type << '\t' << int(f.id)
               << '\n';
       }
     }

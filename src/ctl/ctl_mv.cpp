@@ -1,7 +1,6 @@
 // mv: the multiviewer's state query and its one-frame commands, through the
 // multiviewer's device operations (devices/multiviewer/multiviewer_device.h),
 // which send them the way its page does.
-#include <QFile>
 #include <QStringList>
 #include <array>
 #include <ostream>
@@ -33,7 +32,8 @@ const std::string kMvHelp =
     " characters\n"
     "  labels FILE                       the labels of a CSV file (window,label lines,\n"
     "                                    as the UMD tab exports them), one frame per\n"
-    "                                    window it names, in window order\n"
+    "                                    window it names, in window order (a regular\n"
+    "                                    file of at most 64 KiB)\n"
     "  umd on|off                        labels shown or hidden\n"
     "  colour PART WINDOW|all COLOUR     PART: umd-text, umd-back, res-text, res-back;\n"
     "                                    COLOUR: a name or code 0..15 (Black Blue Red\n"
@@ -201,10 +201,15 @@ Parsed parse_mv(const Args& a) {
   }
   if (cmd == "labels") {
     if (std::string why = arity(a, 1, "mv labels FILE"); !why.empty()) return Parsed::fail(why);
-    QFile file(QString::fromStdString(word(1)));
-    if (!file.open(QIODevice::ReadOnly)) return Parsed::fail("FILE: cannot read '" + word(1) + "'");
+    // A file that cannot be taken (missing, not a regular file, too large)
+    // fails the run like a refused send: exit 1, one line, nothing opened.
+    const UmdCsvFile file = load_umd_csv_file(QString::fromStdString(word(1)));
+    if (!file.ok())
+      return Parsed::run([why = file.error.toStdString()](Context& c) {
+        return c.exit_for(Outcome::failed(why), "mv labels", 0);
+      });
     // The UMD tab's own reader: a file with one bad line is refused whole.
-    const UmdCsvRead read = read_umd_csv(file.readAll());
+    const UmdCsvRead read = read_umd_csv(file.bytes);
     if (!read.ok())
       return Parsed::fail("FILE: " + word(1) + ", line " + std::to_string(read.bad_line) + ": " +
                           read.why.toStdString());

@@ -25,6 +25,8 @@ bool parse_byte(const std::string& text, int base, uint8_t& out) {
 
 std::string check_device_address(const std::string& text) {
   if (text.empty()) return "no address given";
+  // inet_pton reads up to the first NUL: "1.2.3.4" and a NUL would pass.
+  if (text.find('\0') != std::string::npos) return "the address holds a NUL byte";
   in_addr address{};
   if (inet_pton(AF_INET, text.c_str(), &address) != 1)
     return "'" + text + "' is not an IPv4 address (four numbers 0 to 255 joined by dots)";

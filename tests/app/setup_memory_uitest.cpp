@@ -6,6 +6,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTest>
 
@@ -125,6 +128,36 @@ TEST_F(SetupMemoryTest, TheSerialPortIsReopenedAndShownInTheSettingsDialog) {
   EXPECT_EQ(gone.m_eState, 1);
   EXPECT_FALSE(gone.m_comm.is_open());
   EXPECT_TRUE(recorded_errors().isEmpty());
+}
+
+TEST_F(SetupMemoryTest, ARememberedDeviceListIsReadNoFurtherThanTheTableHolds) {
+  // The settings file as an editor (or anyone) may leave it: a size of
+  // millions and rows 1, 2, 128 and 129 (the table's 129th row) filled in.
+  QString path;
+  {
+    QSettings s;
+    path = s.fileName();
+  }
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  QByteArray text = "[manual_devices]\n";
+  for (int row : {1, 2, 128, 129})
+    text += QByteArray::number(row) + "\\address=127.0.3." + QByteArray::number(row) + "\n" +
+            QByteArray::number(row) + "\\type=165\n" + QByteArray::number(row) + "\\id=1\n";
+  file.write(text + "size=3000000\n");
+  file.close();
+
+  for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"--no-restore"}}) {
+    CKELVARO_16_VIEWDlg& dlg = start(args);
+    QStringList listed;
+    for (int i = 0; i < dlg.device_list()->count(); ++i) listed << dlg.device_list()->itemText(i);
+    EXPECT_EQ(listed,
+              (QStringList{"switcher_127.0.3.1", "switcher_127.0.3.2", "switcher_127.0.3.128"}))
+        << "rows past the table's 128 are not read";
+    EXPECT_EQ(dlg.m_device_table.count(), 3);
+  }
+  EXPECT_TRUE(sim_.nothing_more(0));
 }
 
 TEST(SetupMemoryCommandLine, NoRestoreIsParsedAndDocumented) {

@@ -22,6 +22,7 @@
 
 #include "devices/matrix/matrix_commands.h"
 #include "devices/multiviewer/mv_frames.h"
+#include "devices/multiviewer/umd_label_csv.h"
 #include "devices/processor/processor_frames.h"
 #include "devices/switcher/switcher_commands.h"
 #include "link/control_frame.h"
@@ -233,9 +234,23 @@ TEST(CtlMv, LanCommandsAreThePagesFramesAndStateMatchesTheDevice) {
   EXPECT_EQ(label_frames.back().bytes,
             build_frame(0xA1, 3, Link::Udp, mv_cmd::kUmdText, umd_text_payload(9, "Left, wide")));
   const size_t after = sim.sim().frame_count();
-  expect_usage_errors(
-      {{ctl_lan(sim, 0, 3) + QStringList{"mv", "labels", bad}, "line 2"},
-       {ctl_lan(sim, 0, 3) + QStringList{"mv", "labels", dir.filePath("none")}, "FILE"}});
+  expect_usage_errors({{ctl_lan(sim, 0, 3) + QStringList{"mv", "labels", bad}, "line 2"}});
+  // A file that cannot be taken fails the run before anything is opened.
+  const QString large = dir.filePath("large.csv");
+  {
+    QFile f(large);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("1,A\n" + QByteArray(kUmdCsvMaxBytes, '\n'));
+  }
+  for (const auto& [path, why] : {std::pair{dir.path(), "a directory, not a file"},
+                                  {large, "65540 bytes"},
+                                  {dir.filePath("none"), "no such file"}}) {
+    const CtlRun r = run_ctl(ctl_lan(sim, 0, 3) + QStringList{"mv", "labels", path});
+    EXPECT_EQ(r.exit_code, 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith("kelvaro-ctl: Cannot read " + path + ": " + why))
+        << r.err.toStdString();
+    EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+  }
   EXPECT_TRUE(sim.nothing_more(after));
 
   const devsim::MultiviewerState state = sample_state();
@@ -329,6 +344,24 @@ TEST(CtlDiscover, ListsTheMultiviewersThatAnswerAndFailsWithoutOne) {
   EXPECT_EQ(none.exit_code, 1);
   EXPECT_TRUE(none.err.contains("2000 ms")) << none.err.toStdString();
   EXPECT_GE(none.elapsed_ms, 2000);
+}
+
+TEST(CtlDiscover, ANameCannotForgeALineOrSteerTheTerminal) {
+  // Tab, line end, carriage return, an escape sequence, DEL, a C1 control
+  // (0x9B, a terminal's one-byte CSI) and a backslash; é stays as it is.
+  const std::string name = "Cam\t1\nfake\t127.0.0.9\r\x1b[2J\x7f\x9b\\x41\xe9";
+  SimulatorFixture sim({devsim::DeviceSpec::lan(0xA1, 6, name)});
+  ASSERT_TRUE(sim.started());
+  const CtlRun text = run_ctl(ctl_ports(sim) + QStringList{"discover"});
+  ASSERT_EQ(text.exit_code, 0) << text.err.toStdString();
+  EXPECT_EQ(text.out, QStringLiteral("Cam\\t1\\nfake\\t127.0.0.9\\r\\x1b[2J\\x7f\\x9b\\\\x41é\t") +
+                          QString::fromStdString(sim.address(0)) + "\t0xA1\t6\n");
+  const CtlRun json = run_ctl(ctl_ports(sim) + QStringList{"discover", "--json"});
+  ASSERT_EQ(json.exit_code, 0) << json.err.toStdString();
+  EXPECT_FALSE(json.out.contains(QChar(0x1B))) << "escaped in JSON too";
+  const QJsonArray devices = QJsonDocument::fromJson(json.out.toUtf8())["devices"].toArray();
+  ASSERT_EQ(devices.size(), 1) << json.out.toStdString();
+  EXPECT_EQ(devices[0]["name"].toString(), QString::fromLatin1(name));
 }
 
 TEST(CtlMatrix, TextCommandsLockFramesAndLockQuery) {

@@ -1,11 +1,13 @@
 #include "pages/multiviewer/mv_umd_page.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPainter>
+#include <QSaveFile>
 #include <QValidator>
+#include <cerrno>
+#include <cstring>
 
 #include "app/error_box.h"
 #include "app/main_window.h"
@@ -137,24 +139,40 @@ bool CClass_16view_umd::export_labels(const QString& path) {
   if (!m_p_main) return false;
   std::array<QString, kUmdCsvWindows> labels;
   for (int n = 1; n <= kUmdCsvWindows; ++n) labels[n - 1] = m_p_main->m_16_view_umd_text[n - 1];
-  QFile file(path);
+  // Written beside the old file and renamed over it at commit: a full disk
+  // or a crash on the way leaves the old file as it was. The flush comes
+  // before the commit because the commit does not report a write that fails
+  // while it flushes (a disk that takes part of the bytes): the file would be
+  // renamed over the old one cut short.
+  QSaveFile file(path);
   const QByteArray bytes = write_umd_csv(labels);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
-      !file.flush()) {
-    show_plain_message(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-    return false;
+  QString why;
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+    why = file.errorString();
+  } else {
+    errno = 0;
+    if (!file.flush()) {
+      // The file engine keeps no reason for a short write; the system's is
+      // that of the last call.
+      why = errno ? QString::fromLocal8Bit(std::strerror(errno)) : file.errorString();
+    } else if (file.commit()) {
+      return true;
+    } else {
+      why = file.errorString();
+    }
   }
-  return true;
+  show_plain_message(QStringLiteral("Cannot write %1: %2").arg(path, why));
+  return false;
 }
 
 int CClass_16view_umd::import_labels(const QString& path) {
   if (!m_p_main) return -1;
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    show_plain_message(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+  const UmdCsvFile file = load_umd_csv_file(path);
+  if (!file.ok()) {
+    show_plain_message(file.error + QStringLiteral(". No label was sent."));
     return -1;
   }
-  const UmdCsvRead read = read_umd_csv(file.readAll());
+  const UmdCsvRead read = read_umd_csv(file.bytes);
   if (!read.ok()) {
     show_plain_message(QStringLiteral("%1, line %2: %3. No label was sent.")
                            .arg(QFileInfo(path).fileName())

@@ -33,14 +33,16 @@ class CClass_16view_umd : public PageFrame {
   void on_enter_key(QWidget* focus) override;
   void on_escape_key(QWidget* focus) override;
   void on_umd_enable(int selection);
-  // Writes the sixteen labels to `path` (umd_label_csv.h). False, with the
+  // Writes the sixteen labels to `path` (umd_label_csv.h), whole or not at
+  // all: when writing fails the file there stays as it was. False, with the
   // operator told why, when the file cannot be written.
   bool export_labels(const QString& path);
   // Reads `path`; when the whole file is sound, sends each label that differs
   // from its field's text as Enter would, in window order, and shows the
   // labels in the fields. A file with a bad line is refused whole, with a
-  // message naming the line, and nothing is sent. Returns the labels sent,
-  // -1 when refused.
+  // message naming the line, and nothing is sent; what is no regular file or
+  // is larger than a label file may be is refused unread (load_umd_csv_file).
+  // Returns the labels sent, -1 when refused.
   int import_labels(const QString& path);
 
  protected:

@@ -1,7 +1,13 @@
 // UMD label sets: the UMD tab's Export… and Import… buttons against a
 // simulated multiviewer. A file written by Export and read by Import sends
 // exactly the labels that differ, in window order; a file with one bad line
-// is refused whole, the line named, nothing sent.
+// is refused whole, the line named, nothing sent; a file that is not one, or
+// is too large, is refused before it is read; an export that fails leaves
+// the old file whole.
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -119,12 +125,76 @@ TEST_F(MvUmdCsvTest, AFileWithABadLineIsRefusedWholeAndNothingIsSent) {
     EXPECT_EQ(page->edit(Page::field_id(1))->text(), " ") << "the fields stay as they were";
     EXPECT_EQ(main->m_16_view_umd_text[0], " ");
   }
+  clear_recorded_errors();
   EXPECT_TRUE(nothing_sent());
-  // No file: said so, nothing sent.
+}
+
+TEST_F(MvUmdCsvTest, WhatIsNoRegularFileOrTooLargeIsRefusedBeforeItIsRead) {
+  Page* page = open_page<Page>();
+  const QString folder = dir_.filePath(QStringLiteral("labels.d"));
+  ASSERT_TRUE(QDir().mkdir(folder));
+  // Blank lines after one good line: a file the reader would take if it
+  // were small enough.
+  const QString large = dir_.filePath(QStringLiteral("large.csv"));
+  {
+    QFile f(large);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("1,A\n" + QByteArray(kUmdCsvMaxBytes - 3, '\n'));
+  }
+  for (const auto& [path, why] : {std::pair{folder, "a directory"},
+                                  {large, "65537 bytes"},
+                                  {dir_.filePath(QStringLiteral("missing.csv")), "no such file"}}) {
+    clear_recorded_errors();
+    EXPECT_EQ(page->import_labels(path), -1);
+    const QStringList messages = recorded_errors();
+    ASSERT_EQ(messages.size(), 1) << path.toStdString();
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Cannot read %1: %2").arg(path, why)))
+        << messages[0].toStdString();
+    EXPECT_EQ(page->edit(Page::field_id(1))->text(), " ");
+  }
   clear_recorded_errors();
-  EXPECT_EQ(page->import_labels(dir_.filePath(QStringLiteral("missing.csv"))), -1);
-  EXPECT_EQ(recorded_errors().size(), 1);
+  EXPECT_TRUE(nothing_sent());
+  // At the bound the file is taken.
+  QFile(large).resize(kUmdCsvMaxBytes);
+  EXPECT_EQ(page->import_labels(large), 1);
+  EXPECT_EQ(next_payload(0x1E), umd_text_payload(1, QStringLiteral("A")));
+}
+
+TEST_F(MvUmdCsvTest, AnExportThatFailsLeavesTheOldFileWholeAndSaysSo) {
+  main->m_16_view_umd_text[0] = QStringLiteral("CAM 1");
+  Page* page = open_page<Page>();
+  write_file("window,label\n1,old\n");
+  ASSERT_TRUE(page->export_labels(path_));
+  std::array<QString, kUmdCsvWindows> labels;
+  for (int n = 1; n <= kUmdCsvWindows; ++n) labels[n - 1] = main->m_16_view_umd_text[n - 1];
+  const QByteArray exported = write_umd_csv(labels);
+  EXPECT_EQ(read_file(), exported);
+  EXPECT_TRUE(recorded_errors().isEmpty());
+
+  // A full disk, as the file size limit makes it: writing the new labels
+  // fails at the commit.
+  main->m_16_view_umd_text[0] = QStringLiteral("CAM 2");
+  rlimit old_limit{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+  const sighandler_t old_handler = signal(SIGXFSZ, SIG_IGN);
+  rlimit small = old_limit;
+  small.rlim_cur = 8;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool written = page->export_labels(path_);
+  setrlimit(RLIMIT_FSIZE, &old_limit);
+  signal(SIGXFSZ, old_handler);
+  EXPECT_FALSE(written);
+  // No folder to write in: the open fails.
+  const QString nowhere = dir_.filePath(QStringLiteral("no-such-folder/labels.csv"));
+  EXPECT_FALSE(page->export_labels(nowhere));
+  const QStringList messages = recorded_errors();
+  ASSERT_EQ(messages.size(), 2);
+  EXPECT_EQ(messages[0], QStringLiteral("Cannot write %1: File too large").arg(path_));
+  EXPECT_TRUE(messages[1].startsWith(QStringLiteral("Cannot write %1: ").arg(nowhere)));
   clear_recorded_errors();
+  EXPECT_EQ(read_file(), exported) << "the old file is whole";
+  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{QStringLiteral("labels.csv")})
+      << "no half-written file is left beside it";
   EXPECT_TRUE(nothing_sent());
 }
 }  // namespace
