@@ -182,27 +182,11 @@ bool DeviceLink::open_command_socket() {
 
 bool DeviceLink::open_second_socket() {
   const LinkOptions& o = link_options();
-  return open_udp_socket(m_udpSockfd2, o.switcher_bind_port, o.switcher_device_port);
-}
-
-bool DeviceLink::open_search_socket() {
-  if (m_udpSockfd != -1) return true;
-  const int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
-  if (s < 0) return false;
-  const LinkOptions& o = link_options();
-  m_dev_addr = ipv4_address(o.search_address.c_str(), o.search_address.size(), o.device_port);
-  const int on = 1;
-  ::setsockopt(s, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  local.sin_port = htons(o.bind_port);
-  local.sin_addr.s_addr = htonl(INADDR_ANY);
-  if (::bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
-    ::close(s);
-    return false;
-  }
-  ::fcntl(s, F_SETFL, ::fcntl(s, F_GETFL) | O_NONBLOCK);
-  m_udpSockfd = s;
+  if (!open_udp_socket(m_udpSockfd2, o.switcher_bind_port, o.switcher_device_port)) return false;
+  // Reports come in bursts: room for a burst (the system may grant less)
+  // keeps them in the socket instead of dropped before the receiver reads.
+  const int bytes = 1 << 20;
+  ::setsockopt(m_udpSockfd2, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
   return true;
 }
 

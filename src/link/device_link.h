@@ -57,7 +57,6 @@ class DeviceLink {
   bool net_start();
   bool open_command_socket();
   bool open_second_socket();
-  bool open_search_socket();
   bool close_command_socket();
 
   // One datagram of exactly these bytes to m_dev_addr on m_udpSockfd.
