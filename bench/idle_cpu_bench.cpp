@@ -20,14 +20,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/about_dialog.h"
+#include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/set_configure.h"
+#include "app/startup.h"
 #include "bench_util.h"
 #include "controls/shade_button.h"
 #include "controls/skin_button.h"
+#include "demo/demo.h"
 #include "devsim/simulator.h"
 #include "link/link_options.h"
 #include "pages/matrix/matrix_page.h"
@@ -152,5 +156,20 @@ int main(int argc, char** argv) {
     measure("About box");
   }
   sim.stop();
+
+  // The demo as `--demo` starts it: every device running in the process,
+  // the first listed row's page (the matrix) shown.
+  std::string demo_error;
+  std::unique_ptr<Demo> demo =
+      start_demo(link_options(), static_cast<uint16_t>(base + 4), &demo_error);
+  if (!demo) {
+    std::fprintf(stderr, "demo: %s\n", demo_error.c_str());
+    return 1;
+  }
+  CommandLine cl = parse_command_line({"kelvaro_multiview", "--demo"});
+  cl.devices = demo->rows;
+  std::unique_ptr<CKELVARO_16_VIEWDlg> demo_window(open_main_window(cl));
+  measure("demo, every device, matrix page");
+  demo_window.reset();
   return 0;
 }

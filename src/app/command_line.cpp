@@ -70,8 +70,9 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       return cl;
     }
     if (opt == "--demo") {
+      // Its listed devices open as --device rows do; the scan is the
+      // operator's (or --scan's).
       cl.demo = true;
-      cl.scan_at_start = true;
       continue;
     }
     if (opt == "--scan") {

@@ -64,12 +64,13 @@ TEST(CommandLine, HelpAndVersion) {
 }  // namespace
 
 namespace {
-TEST(CommandLine, ScanAndDemoSearchAtStart) {
+TEST(CommandLine, ScanSearchesAtStartAndTheDemoLeavesItToTheOperator) {
   EXPECT_FALSE(parse({}).scan_at_start);
   EXPECT_TRUE(parse({"--scan"}).scan_at_start);
   const CommandLine demo = parse({"--demo"});
   EXPECT_TRUE(demo.demo);
-  EXPECT_TRUE(demo.scan_at_start);
+  EXPECT_FALSE(demo.scan_at_start);
+  EXPECT_TRUE(parse({"--demo", "--scan"}).scan_at_start);
   EXPECT_FALSE(parse({}).trace);
   EXPECT_TRUE(parse({"--trace"}).trace);
 }

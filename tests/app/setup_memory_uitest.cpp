@@ -17,6 +17,7 @@
 #include "app/ip_address_edit.h"
 #include "app/main_window.h"
 #include "app/set_configure.h"
+#include "app/settings_location.h"
 #include "controls/skin_button.h"
 #include "support/devsim_fixture.h"
 #include "support/settings_test.h"
@@ -168,4 +169,33 @@ TEST(SetupMemoryCommandLine, NoRestoreIsParsedAndDocumented) {
   EXPECT_TRUE(cl.scan_at_start);
   EXPECT_NE(command_line_help().find("--no-restore"), std::string::npos);
 }
+TEST_F(SetupMemoryTest, SettingsAtTheWizardsOldPlaceMoveToTheKelvaroFolderOnce) {
+  const QString current = QSettings().fileName();
+  EXPECT_TRUE(current.endsWith(QStringLiteral("/kelvaro/kelvaro_multiview.conf")))
+      << current.toStdString();
+  QDir config(settings_dir_.path());
+  const QString old_dir = config.filePath(QString::fromUtf16(kWizardRegistryKey));
+  const QString old_file = old_dir + QStringLiteral("/kelvaro_multiview.conf");
+  const QByteArray remembered = "[setup]\nmode=1\n";
+  const auto write_old = [&] {
+    ASSERT_TRUE(QDir().mkpath(old_dir));
+    QFile f(old_file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(remembered);
+  };
+  write_old();
+  EXPECT_FALSE(move_old_settings().isEmpty());
+  EXPECT_FALSE(QFileInfo::exists(old_dir)) << "the emptied old folder goes";
+  EXPECT_EQ(QSettings().value(QStringLiteral("setup/mode")).toInt(), 1);
+  EXPECT_TRUE(move_old_settings().isEmpty()) << "nothing is left to move";
+
+  // A file at both places: the current one is kept, the old one left alone.
+  write_old();
+  QSettings().setValue(QStringLiteral("setup/mode"), 0);
+  QSettings().sync();
+  move_old_settings();
+  EXPECT_TRUE(QFileInfo::exists(old_file));
+  EXPECT_EQ(QSettings().value(QStringLiteral("setup/mode")).toInt(), 0);
+}
+
 }  // namespace

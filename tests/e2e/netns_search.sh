@@ -55,7 +55,9 @@ if ! grep -q '^ready' "$work/dev.log"; then
 fi
 
 # The panel with no link options at all: ports 7000/7001, 255.255.255.255.
-ip netns exec "$ns_p" env QT_QPA_PLATFORM=offscreen "$panel" --scan >"$work/panel.log" 2>&1 &
+# Its settings in a folder of the run's own, never the user's.
+ip netns exec "$ns_p" env QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work/config" \
+  "$panel" --scan >"$work/panel.log" 2>&1 &
 panel_pid=$!
 for _ in $(seq 100); do grep -q 'cmd=0x32' "$work/dev.log" && break; sleep 0.1; done
 cat "$work/dev.log"

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "app/error_box.h"
+#include "app/settings_location.h"
 
 // Tests run headless unless a platform was chosen; gtest discovery also runs
 // the binary without the test environment, so the default is set here.
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
   // user's own (where remembered devices would change every main window).
   QStandardPaths::setTestModeEnabled(true);
   QApplication app(argc, argv);
+  set_settings_location();
   // No test may block on a modal box: errors are recorded instead.
   install_error_recorder();
   ::testing::InitGoogleTest(&argc, argv);
