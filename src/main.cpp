@@ -43,6 +43,17 @@ int main(int argc, char** argv) {
     run.devices.insert(run.devices.begin(), demo->rows.begin(), demo->rows.end());
   }
 
+  // A bad show file ends the program before any window, as a bad option does.
+  std::optional<Show> show;
+  if (!cl.show_file.empty()) {
+    ShowRead read = load_show_file(QString::fromStdString(cl.show_file));
+    if (!read.ok()) {
+      std::fprintf(stderr, "kelvaro_multiview: --show: %s\n", qUtf8Printable(read.error));
+      return 2;
+    }
+    show = std::move(read.show);
+  }
+
   QApplication app(argc, argv);
   if (cl.trace) enable_all_trace();
   set_settings_location();
@@ -50,7 +61,7 @@ int main(int argc, char** argv) {
   if (!moved.isEmpty()) trace(lcLink(), "%s\n", qUtf8Printable(moved));
   QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 9));
 
-  CKELVARO_16_VIEWDlg* dlg = open_main_window(run);
+  CKELVARO_16_VIEWDlg* dlg = open_main_window(run, show);
   dlg->exec();
   dlg->m_setup_memory.save();
   delete dlg;

@@ -28,7 +28,8 @@ std::string command_line_help() {
          "  --no-restore                 start clean: leave the remembered connection\n"
          "                               mode, serial port and last device unused\n"
          "  --demo                       start with built-in simulated devices on loopback\n"
-         "                               (and search at once)\n"
+         "  --show FILE                  start the show of this file (JSON): labels and\n"
+         "                               tally that follow the router and the switcher\n"
          "  --trace                      print the diagnostic trace lines on standard error\n"
          "                               (or pick some: "
          "QT_LOGGING_RULES=kelvaro.link.debug=true)\n";
@@ -100,6 +101,10 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       if (!take_value(text) || text.empty()) return fail(opt + " needs a port name");
       if (text.size() >= 63) return fail(opt + ": name longer than 62 characters");
       cl.link.serial_ports.push_back(text);
+      continue;
+    }
+    if (opt == "--show") {
+      if (!take_value(cl.show_file) || cl.show_file.empty()) return fail(opt + " needs a file");
       continue;
     }
     if (opt == "--device") {

@@ -16,6 +16,7 @@ struct CommandLine {
   bool trace = false;                 // show every trace category
   bool restore = true;                // restore the remembered setup at start
   std::vector<ManualDevice> devices;  // --device rows, in the order given
+  std::string show_file;              // --show FILE; empty when not given
   std::string message;                // help text, version line or the one-line error
 };
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -266,13 +267,72 @@ void CKELVARO_16_VIEWDlg::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
   m_manual_devices.add_menu_entries(menu);
   menu.addSeparator();
+  QMenu* show_menu = menu.addMenu(QStringLiteral("Show"));
+  QAction* load_show = show_menu->addAction(QStringLiteral("Load…"));
+  QAction* save_show = show_menu->addAction(QStringLiteral("Save…"));
+  QAction* end_show = show_menu->addAction(QStringLiteral("Stop"));
+  save_show->setEnabled(m_show_runner.running());
+  end_show->setEnabled(m_show_runner.running());
+  menu.addSeparator();
   QAction* about = menu.addAction(QStringLiteral("关于 KELVARO_16_VIEW(&A)..."));
   about->setData(kSysMenuAboutId);
   QAction* chosen = menu.exec(event->globalPos());
   if (chosen == about)
     show_about();
+  else if (chosen == load_show)
+    load_show_from_dialog();
+  else if (chosen == save_show)
+    save_show_from_dialog();
+  else if (chosen == end_show)
+    stop_show();
   else
     m_manual_devices.run_menu_entry(chosen);
+}
+
+QString CKELVARO_16_VIEWDlg::start_show_file(const QString& path) {
+  const ShowRead read = load_show_file(path);
+  if (!read.ok()) return read.error;
+  start_show(*read.show, path);
+  return {};
+}
+
+void CKELVARO_16_VIEWDlg::start_show(const Show& show, const QString& path) {
+  // The state the panel holds is the show multiviewer's when that device is
+  // the one selected and its state has been read.
+  const Target selected = device_target();
+  const bool same = show.multiviewer.named() && selected.dev_type == device_type::kMultiviewer &&
+                    selected.address == show.multiviewer.address &&
+                    selected.dev_id == show.multiviewer.id;
+  m_show_path = path;
+  m_setup_memory.remember_show(path);
+  m_show_runner.start(show, same ? static_cast<const MultiviewerModel*>(this) : nullptr);
+  if (!m_show_runner.tsl_error().empty())
+    show_error(QStringLiteral("The show's TSL port cannot be heard: %1")
+                       .arg(QString::fromStdString(m_show_runner.tsl_error())));
+}
+
+void CKELVARO_16_VIEWDlg::stop_show() {
+  m_show_runner.stop();
+  m_show_path.clear();
+  m_setup_memory.remember_show({});
+}
+
+void CKELVARO_16_VIEWDlg::load_show_from_dialog() {
+  const QString path = QFileDialog::getOpenFileName(
+      this, QStringLiteral("Load show"), m_show_path, QStringLiteral("Show files (*.json);;All files (*)"));
+  if (path.isEmpty()) return;
+  const QString why = start_show_file(path);
+  if (!why.isEmpty()) show_error(why);
+}
+
+void CKELVARO_16_VIEWDlg::save_show_from_dialog() {
+  const ShowState* state = m_show_runner.state();
+  if (!state) return;
+  const QString path = QFileDialog::getSaveFileName(
+      this, QStringLiteral("Save show"), m_show_path, QStringLiteral("Show files (*.json);;All files (*)"));
+  if (path.isEmpty()) return;
+  const QString why = save_show_file(path, state->show());
+  if (!why.isEmpty()) show_error(why);
 }
 
 void CKELVARO_16_VIEWDlg::keyPressEvent(QKeyEvent* event) {

@@ -15,6 +15,7 @@
 #include "devices/processor/processor_model.h"
 #include "devices/switcher/switcher_model.h"
 #include "link/device_link.h"
+#include "show/show_runner.h"
 
 class CSetConfigure;
 class CSkinButton;
@@ -55,6 +56,17 @@ class CKELVARO_16_VIEWDlg : public QDialog,
   ManualDevices m_manual_devices{*this};
   // Mode, serial port and last device kept from one run to the next.
   SetupMemory m_setup_memory{*this};
+  // The running show: labels and tally that follow the router and the
+  // switcher on the show's multiviewer, whichever page is shown.
+  ShowRunner m_show_runner{*this};
+  QString m_show_path;  // file of the running show; empty when none runs
+
+  // Loads the show file and starts it (the running one stops). Empty when
+  // started; otherwise why not, and the running show goes on.
+  QString start_show_file(const QString& path);
+  // Starts a show already read (from `path`, remembered when the setup is).
+  void start_show(const Show& show, const QString& path);
+  void stop_show();
 
   // Closes the current page and opens the page for row m_device_index.
   void select_device();
@@ -92,6 +104,8 @@ class CKELVARO_16_VIEWDlg : public QDialog,
   void close_lost_serial_port() override;
 
  private:
+  void load_show_from_dialog();
+  void save_show_from_dialog();
   void init_dialog();
   void open_selected_page();
   CSkinButton* make_skin_button(int id, const QString& caption, const QRect& rect, int bitmap);

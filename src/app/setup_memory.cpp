@@ -125,3 +125,13 @@ uint32_t SetupMemory::baud() const {
   if (m_dlg.m_comm.is_open()) return m_dlg.m_comm.baud();
   return m_last.baud;
 }
+
+void SetupMemory::remember_show(const QString& path) {
+  if (!m_enabled) return;
+  QSettings settings;
+  settings.setValue(QStringLiteral("show_file"), path);
+}
+
+QString SetupMemory::remembered_show() {
+  return QSettings().value(QStringLiteral("show_file")).toString();
+}

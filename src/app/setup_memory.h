@@ -50,6 +50,11 @@ class SetupMemory {
 
   static RememberedSetup load();
 
+  // The show file last started (written when enabled; empty: the show was
+  // stopped), and what was remembered.
+  void remember_show(const QString& path);
+  static QString remembered_show();
+
  private:
   CKELVARO_16_VIEWDlg& m_dlg;
   bool m_enabled = false;

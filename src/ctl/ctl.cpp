@@ -31,6 +31,7 @@ const std::vector<Group>& groups() {
        parse_switcher},
       {"rk5502", "rk5502 processor: state, layout", parse_rk5502},
       {"tm3306", "tm3306 processor: layout", parse_tm3306},
+      {"show", "show files: check one, send the labels it gives", parse_show},
   };
   return all;
 }
@@ -87,13 +88,9 @@ std::string parse_device(const std::string& text, TargetOptions& target) {
   const size_t comma = text.find(',');
   if (comma != std::string::npos && text.find(',', comma + 1) != std::string::npos)
     return bad_value("--device", text, "ADDRESS[,ID]");
-  const std::string address = text.substr(0, comma);
-  const std::string id = comma == std::string::npos ? std::string() : text.substr(comma + 1);
   std::string why;
-  const std::optional<ManualDevice> device =
-      parse_manual_device(address + ",0x00" + (id.empty() ? "" : "," + id), &why);
-  if (comma != std::string::npos && id.empty()) why = "no id after the comma";
-  if (!device || !why.empty()) return "--device: " + why;
+  const std::optional<ManualDevice> device = parse_device_with_id(text, &why);
+  if (!device) return "--device: " + why;
   target.address = device->address;
   target.id = device->id;
   return {};

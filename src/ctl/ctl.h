@@ -105,6 +105,7 @@ Parsed parse_matrix(const Args& args);
 Parsed parse_switcher(const Args& args);
 Parsed parse_rk5502(const Args& args);
 Parsed parse_tm3306(const Args& args);
+Parsed parse_show(const Args& args);
 
 // ---- shared argument checks ----
 // A whole decimal number within [low, high].

@@ -67,3 +67,22 @@ QString manual_device_item_text(const ManualDevice& device) {
   return QString::fromStdString(device_kind_name(device.type)) + QStringLiteral("_") +
          QString::fromStdString(device.address);
 }
+
+std::optional<ManualDevice> parse_device_with_id(const std::string& text, std::string* error) {
+  const size_t comma = text.find(',');
+  std::string why;
+  if (comma != std::string::npos && text.find(',', comma + 1) != std::string::npos)
+    why = "more than one comma (ADDRESS[,ID])";
+  const std::string id = comma == std::string::npos ? std::string() : text.substr(comma + 1);
+  if (why.empty() && comma != std::string::npos && id.empty()) why = "no id after the comma";
+  std::optional<ManualDevice> device;
+  if (why.empty())
+    device = parse_manual_device(text.substr(0, comma) + ",0x00" + (id.empty() ? "" : "," + id),
+                                 &why);
+  if (!device || !why.empty()) {
+    if (error) *error = why;
+    return std::nullopt;
+  }
+  device->type = 0;
+  return device;
+}

@@ -21,5 +21,10 @@ std::string check_device_address(const std::string& text);
 // nullopt, and `error` (when given) says what is wrong.
 std::optional<ManualDevice> parse_manual_device(const std::string& text,
                                                 std::string* error = nullptr);
+// "ADDRESS[,ID]" of a device whose kind the context gives (kelvaro-ctl's
+// --device, the devices of a show file): type 0 here, the id 0 to 255 and 1
+// when left out. A comma with no id after it, or a second comma, is refused.
+std::optional<ManualDevice> parse_device_with_id(const std::string& text,
+                                                 std::string* error = nullptr);
 // List text of the row: kind name, "_" and the address.
 QString manual_device_item_text(const ManualDevice& device);

@@ -12,6 +12,7 @@ Q_LOGGING_CATEGORY(lcMultiviewer, "kelvaro.multiviewer", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcMatrix, "kelvaro.matrix", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcProcessor, "kelvaro.processor", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcSwitcher, "kelvaro.switcher", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcShow, "kelvaro.show", QtInfoMsg)
 
 namespace {
 std::mutex g_mutex;

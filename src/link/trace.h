@@ -13,6 +13,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcMultiviewer)
 Q_DECLARE_LOGGING_CATEGORY(lcMatrix)
 Q_DECLARE_LOGGING_CATEGORY(lcProcessor)
 Q_DECLARE_LOGGING_CATEGORY(lcSwitcher)
+Q_DECLARE_LOGGING_CATEGORY(lcShow)
 
 void trace(const QLoggingCategory& category, const char* fmt, ...)
     __attribute__((format(printf, 2, 3)));

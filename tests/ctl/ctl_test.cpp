@@ -534,3 +534,44 @@ TEST(CtlProcessors, LayoutFramesAndTheRk5502State) {
 }
 
 }  // namespace
+
+namespace {
+TEST(CtlShow, CheckReportsOrRefusesAndLabelsFollowTheFilesRoutes) {
+  SimulatorFixture sim({devsim::DeviceSpec::lan(0xA1, 2)});
+  ASSERT_TRUE(sim.started());
+  QTemporaryDir dir;
+  const QString good = dir.filePath("show.json"), bad = dir.filePath("bad.json");
+  {
+    QFile f(good);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    // Window n shows SDI n. SDI 1 hangs on router output 2, which carries
+    // input 3 (source 3); SDI 2 carries source 1, named "CAM 2" as the
+    // simulator already labels window 2.
+    f.write(QStringLiteral(R"({"sources": [{"number": 1, "name": "CAM 2"},
+                                        {"number": 3, "name": "Studio 3"}],
+        "multiviewer": {"device": "%1,2",
+                        "inputs": [{"sdi": 1, "router_output": 2}, {"sdi": 2, "source": 1}]},
+        "router": {"device": "10.9.9.9", "routes": [{"output": 2, "input": 3}]}})")
+                .arg(QString::fromStdString(sim.address(0)))
+                .toUtf8());
+    QFile g(bad);
+    ASSERT_TRUE(g.open(QIODevice::WriteOnly));
+    g.write(R"({"sources": [{"number": 0, "name": "X"}]})");
+  }
+  const CtlRun check = run_ctl({"show", "check", good});
+  EXPECT_EQ(check.exit_code, 0) << check.err.toStdString();
+  EXPECT_TRUE(check.out.contains("a show of 2 named sources")) << check.out.toStdString();
+  const CtlRun refused = run_ctl({"show", "check", bad});
+  EXPECT_EQ(refused.exit_code, 2);
+  EXPECT_EQ(refused.err.trimmed(), bad + ": sources[0].number: 0 is out of range (1 to 64)");
+
+  // Window 2's label is "CAM 2" on the device already: only window 1 is sent.
+  const CtlRun labels = run_ctl(ctl_ports(sim) + QStringList{"show", "labels", good});
+  EXPECT_EQ(labels.exit_code, 0) << labels.err.toStdString();
+  EXPECT_EQ(labels.out, "window 1: \"Studio 3\"\n");
+  const auto frames = sim.frames_with_command(0, mv_cmd::kUmdText);
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(frames[0].bytes, build_frame(0xA1, 2, Link::Udp, mv_cmd::kUmdText,
+                                         umd_text_payload(1, QStringLiteral("Studio 3"))));
+}
+}  // namespace

@@ -1,14 +1,8 @@
 #include "devices/multiviewer/umd_label_csv.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
-#include <cerrno>
-#include <cstring>
+
+#include "devices/small_file.h"
 
 namespace {
 bool needs_quotes(const QString& label) {
@@ -120,60 +114,6 @@ UmdCsvRead read_umd_csv(const QByteArray& bytes) {
 }
 
 UmdCsvFile load_umd_csv_file(const QString& path) {
-  UmdCsvFile file;
-  auto refuse = [&file, &path](const QString& why) {
-    file.bytes.clear();
-    file.error = QStringLiteral("Cannot read %1: %2").arg(path, why);
-    return file;
-  };
-  const auto too_large = [](qint64 size) {
-    return QStringLiteral("%1 bytes, more than a label file holds (at most %2 bytes)")
-        .arg(size)
-        .arg(kUmdCsvMaxBytes);
-  };
-  // The checks before the open only stat the path: opening a named pipe
-  // could wait for a writer, and a large file is not read at all.
-  const QFileInfo info(path);
-  if (!info.exists()) return refuse(QStringLiteral("no such file"));
-  if (info.isDir()) return refuse(QStringLiteral("a directory, not a file"));
-  const QString not_regular =
-      QStringLiteral("not a regular file (a named pipe, a device or a socket)");
-  if (!info.isFile()) return refuse(not_regular);
-  if (info.size() > kUmdCsvMaxBytes) return refuse(too_large(info.size()));
-
-  // The path may name something else by the time it is opened: O_NONBLOCK
-  // keeps a pipe from holding the open, and the opened file is checked again.
-  const QByteArray native = QFile::encodeName(path);
-  const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return refuse(QString::fromLocal8Bit(std::strerror(errno)));
-  struct stat st {};
-  QString why;
-  if (::fstat(fd, &st) != 0)
-    why = QString::fromLocal8Bit(std::strerror(errno));
-  else if (!S_ISREG(st.st_mode))
-    why = S_ISDIR(st.st_mode) ? QStringLiteral("a directory, not a file") : not_regular;
-  else if (st.st_size > kUmdCsvMaxBytes)
-    why = too_large(st.st_size);
-  // A file that grows while it is read is cut at one byte past the bound,
-  // which is enough to refuse it.
-  QByteArray bytes;
-  if (why.isEmpty()) bytes.resize(kUmdCsvMaxBytes + 1);
-  qsizetype got = 0;
-  while (why.isEmpty() && got < bytes.size()) {
-    const ssize_t n = ::read(fd, bytes.data() + got, static_cast<size_t>(bytes.size() - got));
-    if (n > 0) {
-      got += n;
-    } else if (n == 0) {
-      break;
-    } else if (errno != EINTR) {
-      why = QString::fromLocal8Bit(std::strerror(errno));
-    }
-  }
-  ::close(fd);
-  if (why.isEmpty() && got > kUmdCsvMaxBytes)
-    why = QStringLiteral("it grew past %1 bytes while it was read").arg(kUmdCsvMaxBytes);
-  if (!why.isEmpty()) return refuse(why);
-  bytes.truncate(got);
-  file.bytes = bytes;
-  return file;
+  SmallFile f = load_small_file(path, kUmdCsvMaxBytes, QStringLiteral("a label file"));
+  return {std::move(f.bytes), std::move(f.error)};
 }

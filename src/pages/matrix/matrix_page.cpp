@@ -1,6 +1,7 @@
 #include "pages/matrix/matrix_page.h"
 
 #include <algorithm>
+#include <array>
 
 #include "app/main_window.h"
 #include "controls/shade_button.h"
@@ -147,8 +148,14 @@ void CClass_matrix_control::SendMatrixApply() {
   if (!main) return;
   if (main->m_matrix_btn_lock || main->m_matrix_input == 0 || main->m_eMatrixState != 1) return;
   // Nothing goes out when no output carries the input.
-  matrix_device::route(main->transports(), main->device_target(), main->m_matrix_input,
-                       main->m_matrix_route);
+  const Target target = main->device_target();
+  const uint8_t input = main->m_matrix_input;
+  std::array<uint8_t, kMatrixPorts> routed{};
+  for (int j = 0; j < kMatrixPorts; ++j)
+    if (main->m_matrix_route[j] == input) routed[j] = input;
+  const Outcome outcome =
+      matrix_device::route(main->transports(), target, input, main->m_matrix_route);
+  if (matrix_device::text_handed_on(target, outcome)) main->m_show_runner.routed(target, routed);
 }
 
 void CClass_matrix_control::SendMatrixOneToAll() {
@@ -159,8 +166,13 @@ void CClass_matrix_control::SendMatrixOneToAll() {
   std::fill(std::begin(main->m_matrix_route), std::end(main->m_matrix_route), main->m_matrix_input);
   // The pause after a datagram runs events: the page may be gone after it.
   const PageGuard page(this);
-  const Outcome outcome =
-      matrix_device::one_to_all(main->transports(), target, main->m_matrix_input);
+  const uint8_t input = main->m_matrix_input;
+  const Outcome outcome = matrix_device::one_to_all(main->transports(), target, input);
+  if (matrix_device::text_handed_on(target, outcome)) {
+    std::array<uint8_t, kMatrixPorts> routed;
+    routed.fill(input);
+    main->m_show_runner.routed(target, routed);
+  }
   if (!page) return;
   if (matrix_device::text_handed_on(target, outcome)) RedrawMatrixOutputs(main->m_matrix_input);
 }
@@ -173,6 +185,8 @@ void CClass_matrix_control::SendMatrixOneToOne() {
   for (int j = 1; j <= kMatrixPorts; ++j) main->m_matrix_route[j - 1] = static_cast<uint8_t>(j);
   const PageGuard page(this);
   const Outcome outcome = matrix_device::one_to_one(main->transports(), target);
+  if (matrix_device::text_handed_on(target, outcome))
+    main->m_show_runner.routed(target, {1, 2, 3, 4, 5, 6, 7, 8});
   if (!page || !matrix_device::text_handed_on(target, outcome)) return;
   if (valid_port(main->m_matrix_input))
     set_key_face(IDC_MATRIX_INPUT_1 + main->m_matrix_input - 1,

@@ -157,8 +157,10 @@ void CClass_16view_color::on_umd_back_colour() {
   const uint8_t s = data.kelvaro_16_view_color_source_channel;
   store_colour(data.kelvaro_16_view_umd_back_color, s, static_cast<uint8_t>(c));
   RecalcUmdStrips(*m_p_main);
-  mv_device::set_umd_back_colour(m_p_main->transports(), m_p_main->device_target(), s,
-                                 static_cast<uint8_t>(c));
+  const Target target = m_p_main->device_target();
+  mv_device::set_umd_back_colour(m_p_main->transports(), target, s, static_cast<uint8_t>(c));
+  // A running show gives this colour back to the window when its tally ends.
+  m_p_main->m_show_runner.operator_colour_changed(target, s, static_cast<uint8_t>(c));
 }
 
 void CClass_16view_color::on_reso_text_colour() {

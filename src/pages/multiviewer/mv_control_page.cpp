@@ -220,8 +220,11 @@ void CClass_16view_control::on_source_changed(int window) {
   m_p_main->m_16_view_change_window = static_cast<uint8_t>(window);
   // Payload: SDI number 1..16, then the window 1..16.
   const uint8_t changed = m_p_main->m_16_view_change_window;
-  mv_device::set_window_source(m_p_main->transports(), m_p_main->device_target(),
-                               m_p_main->m_16_view_window_source[changed - 1], changed);
+  const Target target = m_p_main->device_target();
+  const uint8_t source = m_p_main->m_16_view_window_source[changed - 1];
+  mv_device::set_window_source(m_p_main->transports(), target, source, changed);
+  // A running show names the window after its new source.
+  m_p_main->m_show_runner.window_source_changed(target, changed, source);
 }
 
 void CClass_16view_control::on_mode_list() {

@@ -6,7 +6,10 @@ namespace {
 // Runs the query over `target`; the main window lives for the whole run, so
 // a queued query may refer to it.
 void query_state_of(CKELVARO_16_VIEWDlg* main, const Target& target, bool lan_only) {
-  const auto done = [main](const Outcome&) { main->m_16_view_state_read = 1; };
+  const auto done = [main, target](const Outcome& outcome) {
+    main->m_16_view_state_read = 1;
+    if (outcome.answered_now()) main->m_show_runner.multiviewer_read(target, *main);
+  };
   if (lan_only)
     mv_device::query_state_lan(main->transports(), target, *main, done);
   else

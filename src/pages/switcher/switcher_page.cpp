@@ -444,6 +444,7 @@ void CClass_switcher_dlg::on_pgm(int source) {
   }
   SelectPgmSource(source);
   run_switcher_op(switcher_device::program_source, data().pgm_source);
+  tell_show();
 }
 
 void CClass_switcher_dlg::on_pvm(int source) {
@@ -453,12 +454,14 @@ void CClass_switcher_dlg::on_pvm(int source) {
   }
   SelectPvmSource(source);
   run_switcher_op(switcher_device::preview_source, data().pvm_source);
+  tell_show();
 }
 
 void CClass_switcher_dlg::on_cut() {
   run_switcher_op(switcher_device::cut);
   trace(lcSwitcher(), "send cut\n");
   SwitchPvmPgm();
+  tell_show();
 }
 
 void CClass_switcher_dlg::on_layer_key(int layer) {
@@ -530,6 +533,7 @@ void CClass_switcher_dlg::on_auto() {
   if (valid_source(d.pvm_source))
     set_face(switcher_pvm_control(d.pvm_source), switcher_source_bitmap(d.pvm_source) - 1);
   trace(lcSwitcher(), "move over\n");
+  tell_show();
 }
 
 void CClass_switcher_dlg::on_auto_step() {
@@ -596,6 +600,15 @@ void CClass_switcher_dlg::on_tbar_step(TbarCase kind) {
       SwitchPvmPgm();
       break;
   }
+  tell_show();
+}
+
+void CClass_switcher_dlg::tell_show() {
+  CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg;
+  if (!main) return;
+  const SwitcherPageData& d = data();
+  main->m_show_runner.switcher_changed(main->switcher_target(), d.pgm_source, d.pvm_source,
+                                       d.tbar_moving == 1);
 }
 
 // ---- device reports ----
@@ -655,6 +668,7 @@ void CClass_switcher_dlg::OnDeviceReports(const SwitcherReportBatch& batch) {
       }
     }
   });
+  tell_show();
 }
 
 void CClass_switcher_dlg::toggle_layer_report(uint8_t& flag, int layer, int trace_value) {
@@ -703,6 +717,7 @@ void CClass_switcher_dlg::OnDeviceReport(const SwitcherReport& report) {
     case K::Ignored:
       break;
   }
+  tell_show();
 }
 
 // ---- keys, mouse and menu ----

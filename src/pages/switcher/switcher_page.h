@@ -140,6 +140,8 @@ class CClass_switcher_dlg : public PageFrame {
   // datagram, and no more memory however many come.
   void queue_reports(std::span<const SwitcherReport> reports);
   void drain_reports();
+  // Tells a running show the program and preview as the page now has them.
+  void tell_show();
 
   CSkinSlider* m_tbar = nullptr;
   QRect m_switcher_sub_rect;
