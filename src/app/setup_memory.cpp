@@ -129,9 +129,12 @@ uint32_t SetupMemory::baud() const {
 void SetupMemory::remember_show(const QString& path) {
   if (!m_enabled) return;
   QSettings settings;
+  settings.beginGroup(kGroup);
   settings.setValue(QStringLiteral("show_file"), path);
 }
 
 QString SetupMemory::remembered_show() {
-  return QSettings().value(QStringLiteral("show_file")).toString();
+  QSettings settings;
+  settings.beginGroup(kGroup);
+  return settings.value(QStringLiteral("show_file")).toString();
 }

@@ -199,3 +199,21 @@ TEST_F(SetupMemoryTest, SettingsAtTheWizardsOldPlaceMoveToTheKelvaroFolderOnce) 
 }
 
 }  // namespace
+
+namespace {
+TEST_F(SetupMemoryTest, TheLastShowStartedStartsAgainAtTheNextRun) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("show.json");
+  Show show;
+  show.source_names[0] = QStringLiteral("CAM 1");
+  ASSERT_TRUE(save_show_file(path, show).isEmpty());
+  ASSERT_TRUE(start().start_show_file(path).isEmpty());
+  EXPECT_EQ(setting("show_file"), path);
+  EXPECT_TRUE(start().m_show_runner.running());
+  EXPECT_EQ(dlg_->m_show_path, path);
+  EXPECT_FALSE(start({"--no-restore"}).m_show_runner.running());
+  // Stopped, it is forgotten.
+  start().stop_show();
+  EXPECT_FALSE(start().m_show_runner.running());
+}
+}  // namespace

@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -61,6 +62,19 @@ TEST(PanelProcess, HelpVersionAndBadOptions) {
     EXPECT_TRUE(r.err.contains(bad.first())) << r.err.toStdString();
     EXPECT_EQ(r.err.trimmed().count('\n'), 0) << r.err.toStdString();
   }
+  // A show file with a fault ends the program before any window, naming
+  // the key.
+  QTemporaryDir dir;
+  const QString show = dir.filePath("show.json");
+  QFile f(show);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(R"({"tally": {"program": "Scarlet"}})");
+  f.close();
+  const PanelRun bad_show = run_panel({"--show", show});
+  EXPECT_EQ(bad_show.exit_code, 2);
+  EXPECT_EQ(bad_show.err.trimmed(), "kelvaro_multiview: --show: " + show +
+                                        ": tally.program: \"Scarlet\" is no colour of the "
+                                        "multiviewer");
 }
 
 TEST(PanelProcess, StartsFindsAMultiviewerAndSendsWellFormedFrames) {
