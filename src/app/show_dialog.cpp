@@ -1,6 +1,7 @@
 #include "app/show_dialog.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSpinBox>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -77,6 +79,46 @@ QString device_field(const ShowDevice& d) {
   return d.id == 1 ? address : QStringLiteral("%1,%2").arg(address).arg(d.id);
 }
 
+// Tab in a cell's editor keeps what was typed and leaves the table, as Tab
+// does elsewhere in it (the item views' own delegate would walk the cells).
+class SourceCellDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  bool eventFilter(QObject* object, QEvent* event) override {
+    auto* editor = qobject_cast<QWidget*>(object);
+    if (editor && event->type() == QEvent::KeyPress) {
+      auto* key = static_cast<QKeyEvent*>(event);
+      if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+        emit commitData(editor);
+        emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+        if (auto* view = qobject_cast<QWidget*>(parent())) {
+          QKeyEvent again(QEvent::KeyPress, key->key(), key->modifiers());
+          QCoreApplication::sendEvent(view, &again);
+        }
+        return true;
+      }
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
+  }
+};
+
+// A group whose mnemonic always takes the focus to its first field (a plain
+// group box goes back to the child focused last).
+class FieldGroup : public QGroupBox {
+ public:
+  FieldGroup(const QString& title, QWidget* parent) : QGroupBox(title, parent) {}
+  QWidget* first = nullptr;
+
+ protected:
+  bool event(QEvent* event) override {
+    if (event->type() == QEvent::Shortcut && first) {
+      first->setFocus(Qt::ShortcutFocusReason);
+      return true;
+    }
+    return QGroupBox::event(event);
+  }
+};
+
 QLabel* buddy_label(const QString& text, QWidget* buddy, QWidget* parent) {
   auto* label = new QLabel(text, parent);
   label->setBuddy(buddy);
@@ -107,7 +149,9 @@ void ShowDialog::build() {
   m_sources->setSelectionMode(QAbstractItemView::SingleSelection);
   // Tab leaves the table; the arrows move between its cells.
   m_sources->setTabKeyNavigation(false);
-  m_sources->setEditTriggers(QAbstractItemView::AllEditTriggers);
+  m_sources->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                             QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+  m_sources->setItemDelegate(new SourceCellDelegate(m_sources));
   m_sources->setMinimumWidth(250);
   auto* add = new QPushButton(QStringLiteral("&Add"), this);
   add->setObjectName(QStringLiteral("add_source"));
@@ -148,8 +192,7 @@ void ShowDialog::build() {
   devices_form->addRow(buddy_label(QStringLiteral("S&witcher"), m_switcher, this), m_switcher);
 
   // ---- feeds ----
-  // The group's mnemonic takes the focus to its first choice.
-  auto* mv_box = new QGroupBox(QStringLiteral("Multiviewer &inputs"), this);
+  auto* mv_box = new FieldGroup(QStringLiteral("Multiviewer &inputs"), this);
   auto* mv_grid = new QGridLayout(mv_box);
   for (int i = 0; i < kShowSdiInputs; ++i) {
     m_mv_feed[i] = feed_combo(this);
@@ -158,9 +201,10 @@ void ShowDialog::build() {
     mv_grid->addWidget(buddy_label(QStringLiteral("SDI %1").arg(i + 1), m_mv_feed[i], this), row, column);
     mv_grid->addWidget(m_mv_feed[i], row, column + 1);
   }
+  mv_box->first = m_mv_feed[0];
   mv_grid->setColumnStretch(1, 1);
   mv_grid->setColumnStretch(3, 1);
-  auto* sw_box = new QGroupBox(QStringLiteral("Switc&her inputs"), this);
+  auto* sw_box = new FieldGroup(QStringLiteral("Switc&her inputs"), this);
   auto* sw_grid = new QGridLayout(sw_box);
   for (int i = 0; i < kShowSwitcherInputs; ++i) {
     m_sw_feed[i] = feed_combo(this);
@@ -169,6 +213,7 @@ void ShowDialog::build() {
     sw_grid->addWidget(buddy_label(QStringLiteral("Input %1").arg(i + 1), m_sw_feed[i], this), row, column);
     sw_grid->addWidget(m_sw_feed[i], row, column + 1);
   }
+  sw_box->first = m_sw_feed[0];
   sw_grid->setColumnStretch(1, 1);
   sw_grid->setColumnStretch(3, 1);
 

@@ -30,7 +30,11 @@ class ShowDialogTest : public PanelTest {
     ASSERT_FALSE(HasFatalFailure());
     dialog_ = dlg_->open_show_dialog();
     ASSERT_NE(dialog_, nullptr);
+    // The main window shown just before may take the activation after it.
     ASSERT_TRUE(QTest::qWaitForWindowActive(dialog_));
+    QTest::qWait(20);
+    dialog_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == dialog_; }, 2000));
   }
   void TearDown() override {
     dlg_->m_show_runner.stop();
@@ -161,12 +165,24 @@ TEST_F(ShowDialogTest, TabReachesEveryFieldAndMnemonicsTakeTheFocus) {
   }
   for (QWidget* w : fields) EXPECT_TRUE(reached.contains(w)) << w->objectName().toStdString();
 
+  // Add: a new row whose name is being edited; Tab keeps the name and
+  // leaves the table.
+  QTest::keyClick(dialog_, Qt::Key_A, Qt::AltModifier);
+  auto* sources = field<QTableWidget>("sources");
+  // A button's mnemonic clicks it after its pressed look has shown.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return sources->rowCount() == 1; }, 1000));
+  QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("CAM 9"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(sources->item(0, 1)->text(), "CAM 9");
+  EXPECT_EQ(QApplication::focusWidget(), dialog_->button(QStringLiteral("add_source")));
+
   QTest::keyClick(dialog_, Qt::Key_W, Qt::AltModifier);
   EXPECT_EQ(QApplication::focusWidget(), field<QLineEdit>("switcher"));
   QTest::keyClick(dialog_, Qt::Key_I, Qt::AltModifier);
   EXPECT_EQ(QApplication::focusWidget(), field<QComboBox>("sdi1"));
   QTest::keyClick(dialog_, Qt::Key_T, Qt::AltModifier);
-  EXPECT_TRUE(dlg_->m_show_runner.running()) << "Alt+T is Start";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->m_show_runner.running(); }, 1000)) << "Alt+T is Start";
+  EXPECT_EQ(dlg_->m_show_runner.state()->show().source_names[0], "CAM 9");
 }
 
 }  // namespace
