@@ -267,7 +267,7 @@ void CKELVARO_16_VIEWDlg::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
   m_manual_devices.add_menu_entries(menu);
   menu.addSeparator();
-  QAction* show_dialog = menu.addAction(QStringLiteral("Show…"));
+  QAction* show_dialog = menu.addAction(QStringLiteral("&Show…"));
   menu.addSeparator();
   QAction* about = menu.addAction(QStringLiteral("关于 KELVARO_16_VIEW(&A)..."));
   about->setData(kSysMenuAboutId);

@@ -54,7 +54,7 @@ QComboBox* feed_combo(QWidget* parent) {
   for (int n = 1; n <= kShowSources; ++n) combo->addItem(source_choice(n, {}));
   combo->setMaxVisibleItems(20);
   combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  combo->setMinimumContentsLength(22);
+  combo->setMinimumContentsLength(15);
   return combo;
 }
 
@@ -152,7 +152,7 @@ void ShowDialog::build() {
   m_sources->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                              QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
   m_sources->setItemDelegate(new SourceCellDelegate(m_sources));
-  m_sources->setMinimumWidth(250);
+  m_sources->setMinimumWidth(240);
   auto* add = new QPushButton(QStringLiteral("&Add"), this);
   add->setObjectName(QStringLiteral("add_source"));
   auto* remove = new QPushButton(QStringLiteral("&Remove"), this);
@@ -160,10 +160,14 @@ void ShowDialog::build() {
   connect(add, &QPushButton::clicked, this, &ShowDialog::add_source);
   connect(remove, &QPushButton::clicked, this, &ShowDialog::remove_source);
 
-  auto* sources_box = new QGroupBox(this);
+  auto* sources_box = new FieldGroup(QStringLiteral("S&ources"), this);
+  sources_box->first = m_sources;
   auto* sources_column = new QVBoxLayout(sources_box);
-  sources_column->addWidget(buddy_label(QStringLiteral("S&ources (number 1..64, name of up to 16 characters)"),
-                                        m_sources, sources_box));
+  auto* sources_hint = new QLabel(QStringLiteral("Numbers 1 to 64, names of up to %1 characters.")
+                                      .arg(kShowNameMaxUnits),
+                                  sources_box);
+  sources_hint->setWordWrap(true);
+  sources_column->addWidget(sources_hint);
   sources_column->addWidget(m_sources, 1);
   auto* row_buttons = new QHBoxLayout;
   row_buttons->addWidget(add);
@@ -176,6 +180,7 @@ void ShowDialog::build() {
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QLatin1String(name));
     edit->setPlaceholderText(QStringLiteral("ADDRESS[,ID]  (empty: none)"));
+    edit->setMinimumWidth(230);
     return edit;
   };
   m_multiviewer = device_edit("multiviewer");
@@ -183,6 +188,7 @@ void ShowDialog::build() {
   m_routes = new QLineEdit(this);
   m_routes->setObjectName(QStringLiteral("routes"));
   m_routes->setPlaceholderText(QStringLiteral("OUTPUT=INPUT, …  (for kelvaro-ctl)"));
+  m_routes->setMinimumWidth(230);
   m_switcher = device_edit("switcher");
   auto* devices_box = new QGroupBox(QStringLiteral("Devices"), this);
   auto* devices_form = new QFormLayout(devices_box);
@@ -241,6 +247,8 @@ void ShowDialog::build() {
   m_send = new QLineEdit(this);
   m_send->setObjectName(QStringLiteral("send"));
   m_send->setPlaceholderText(QStringLiteral("ADDRESS:PORT, …"));
+  m_from->setMinimumWidth(230);
+  m_send->setMinimumWidth(230);
   m_screen = new QSpinBox(this);
   m_screen->setObjectName(QStringLiteral("screen"));
   m_screen->setRange(0, 65535);
@@ -257,6 +265,8 @@ void ShowDialog::build() {
   m_refusal->setWordWrap(true);
   m_refusal->setTextFormat(Qt::PlainText);
   m_refusal->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
+  // Its line is kept when empty, so the dialog does not jump as it comes and goes.
+  m_refusal->setMinimumHeight(m_refusal->fontMetrics().lineSpacing());
   m_status = new QLabel(this);
   m_status->setObjectName(QStringLiteral("status"));
   m_status->setTextFormat(Qt::PlainText);
@@ -451,7 +461,6 @@ ShowRead ShowDialog::edited() const { return read_show(fields_json()); }
 ShowRead ShowDialog::check() {
   ShowRead read = edited();
   m_refusal->setText(read.ok() ? QString() : QStringLiteral("Refused: %1").arg(read.error));
-  m_refusal->setVisible(!read.ok());
   return read;
 }
 
@@ -516,7 +525,6 @@ bool ShowDialog::load_file(const QString& path) {
   const ShowRead read = load_show_file(path);
   if (!read.ok()) {
     m_refusal->setText(QStringLiteral("Not loaded: %1").arg(read.error));
-    m_refusal->setVisible(true);
     return false;
   }
   set_show(*read.show, path);
@@ -529,7 +537,6 @@ bool ShowDialog::save_file(const QString& path) {
   const QString why = save_show_file(path, *read.show);
   if (!why.isEmpty()) {
     m_refusal->setText(QStringLiteral("Not saved: %1").arg(why));
-    m_refusal->setVisible(true);
     return false;
   }
   m_path = path;

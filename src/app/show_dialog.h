@@ -41,7 +41,7 @@ class ShowDialog : public QDialog {
   bool start();
   void stop();
 
-  // The line that says why the fields are refused (hidden when taken) and
+  // The line that says why the fields are refused (empty when taken) and
   // the one that says what runs.
   QLabel* refusal_line() const { return m_refusal; }
   QLabel* status_line() const { return m_status; }
