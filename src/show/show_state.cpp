@@ -23,8 +23,14 @@ void ShowState::take_multiviewer_state(const uint8_t (&sources)[kShowWindows],
   for (int w = 0; w < kShowWindows; ++w) {
     m_window_sdi[w] = sources[w];
     m_sent_label[w] = labels[w];
-    m_operator_colour[w] = back_colours[w];
-    m_operator_colour_known[w] = true;
+    // A window the show has lit reports the tally colour: that is not the
+    // operator's choice, which stays as it was.
+    const bool lit_by_show = m_sent_colour[w] && m_sent_colour[w] == back_colours[w] &&
+                             m_wanted_tally[w] && *m_wanted_tally[w] != WindowTally::None;
+    if (!lit_by_show || !m_operator_colour_known[w]) {
+      m_operator_colour[w] = back_colours[w];
+      m_operator_colour_known[w] = true;
+    }
     m_sent_colour[w] = back_colours[w];
   }
   derive(true);
@@ -48,8 +54,10 @@ void ShowState::operator_colour_changed(int selection, uint8_t code) {
 void ShowState::routed(int output, int input) {
   if (output < 1 || output > kShowRouterPorts || input < 0 || input > kShowRouterPorts) return;
   m_routed[output - 1] = static_cast<uint8_t>(input);
-  // The switcher's inputs may hang on the router too.
+  // The switcher's inputs may hang on the router too; the windows are
+  // derived again either way.
   switcher_changed(m_program, m_preview, m_transition);
+  derive(false);
 }
 
 int ShowState::switcher_source(int input) const {
