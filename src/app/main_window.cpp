@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -16,6 +15,7 @@
 #include "app/page_frame.h"
 #include "app/page_registry.h"
 #include "app/set_configure.h"
+#include "app/show_dialog.h"
 #include "controls/skin_button.h"
 #include "devices/device_kinds.h"
 #include "link/exchange.h"
@@ -267,24 +267,15 @@ void CKELVARO_16_VIEWDlg::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
   m_manual_devices.add_menu_entries(menu);
   menu.addSeparator();
-  QMenu* show_menu = menu.addMenu(QStringLiteral("Show"));
-  QAction* load_show = show_menu->addAction(QStringLiteral("Load…"));
-  QAction* save_show = show_menu->addAction(QStringLiteral("Save…"));
-  QAction* end_show = show_menu->addAction(QStringLiteral("Stop"));
-  save_show->setEnabled(m_show_runner.running());
-  end_show->setEnabled(m_show_runner.running());
+  QAction* show_dialog = menu.addAction(QStringLiteral("&Show…"));
   menu.addSeparator();
   QAction* about = menu.addAction(QStringLiteral("关于 KELVARO_16_VIEW(&A)..."));
   about->setData(kSysMenuAboutId);
   QAction* chosen = menu.exec(event->globalPos());
   if (chosen == about)
     show_about();
-  else if (chosen == load_show)
-    load_show_from_dialog();
-  else if (chosen == save_show)
-    save_show_from_dialog();
-  else if (chosen == end_show)
-    stop_show();
+  else if (chosen == show_dialog)
+    open_show_dialog();
   else
     m_manual_devices.run_menu_entry(chosen);
 }
@@ -311,22 +302,15 @@ void CKELVARO_16_VIEWDlg::stop_show() {
   m_setup_memory.remember_show({});
 }
 
-void CKELVARO_16_VIEWDlg::load_show_from_dialog() {
-  const QString path = QFileDialog::getOpenFileName(
-      this, QStringLiteral("Load show"), m_show_path, QStringLiteral("Show files (*.json);;All files (*)"));
-  if (path.isEmpty()) return;
-  const QString why = start_show_file(path);
-  if (!why.isEmpty()) show_error(why);
-}
-
-void CKELVARO_16_VIEWDlg::save_show_from_dialog() {
-  const ShowState* state = m_show_runner.state();
-  if (!state) return;
-  const QString path = QFileDialog::getSaveFileName(
-      this, QStringLiteral("Save show"), m_show_path, QStringLiteral("Show files (*.json);;All files (*)"));
-  if (path.isEmpty()) return;
-  const QString why = save_show_file(path, state->show());
-  if (!why.isEmpty()) show_error(why);
+ShowDialog* CKELVARO_16_VIEWDlg::open_show_dialog() {
+  if (!m_show_dialog) {
+    m_show_dialog = new ShowDialog(*this, this);
+    m_show_dialog->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  m_show_dialog->show();
+  m_show_dialog->raise();
+  m_show_dialog->activateWindow();
+  return m_show_dialog;
 }
 
 void CKELVARO_16_VIEWDlg::keyPressEvent(QKeyEvent* event) {

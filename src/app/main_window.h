@@ -20,6 +20,7 @@
 class CSetConfigure;
 class CSkinButton;
 class PageFrame;
+class ShowDialog;
 class QComboBox;
 
 // Control ids of the main window (dialog 102).
@@ -67,6 +68,8 @@ class CKELVARO_16_VIEWDlg : public QDialog,
   // Starts a show already read (from `path`, remembered when the setup is).
   void start_show(const Show& show, const QString& path);
   void stop_show();
+  // The "Show…" dialog on the running show (one at a time; raised when open).
+  ShowDialog* open_show_dialog();
 
   // Closes the current page and opens the page for row m_device_index.
   void select_device();
@@ -104,8 +107,6 @@ class CKELVARO_16_VIEWDlg : public QDialog,
   void close_lost_serial_port() override;
 
  private:
-  void load_show_from_dialog();
-  void save_show_from_dialog();
   void init_dialog();
   void open_selected_page();
   CSkinButton* make_skin_button(int id, const QString& caption, const QRect& rect, int bitmap);
@@ -128,6 +129,7 @@ class CKELVARO_16_VIEWDlg : public QDialog,
   }
 
   QComboBox* m_device_list = nullptr;
+  QPointer<ShowDialog> m_show_dialog;
   QWidget* m_page_frame = nullptr;
   QHash<int, CSkinButton*> m_buttons;
   LinkLight* m_link_light = nullptr;
