@@ -300,15 +300,9 @@ QString CKELVARO_16_VIEWDlg::start_show_file(const QString& path) {
 }
 
 void CKELVARO_16_VIEWDlg::start_show(const Show& show, const QString& path) {
-  // The state the panel holds is the show multiviewer's when that device is
-  // the one selected and its state has been read.
-  const Target selected = device_target();
-  const bool same = show.multiviewer.named() && selected.dev_type == device_type::kMultiviewer &&
-                    selected.address == show.multiviewer.address &&
-                    selected.dev_id == show.multiviewer.id;
   m_show_path = path;
   m_setup_memory.remember_show(path);
-  m_show_runner.start(show, same ? static_cast<const MultiviewerModel*>(this) : nullptr);
+  m_show_runner.start(show);
   if (!m_show_runner.tsl_error().empty())
     show_error(QStringLiteral("The show's TSL port cannot be heard: %1")
                        .arg(QString::fromStdString(m_show_runner.tsl_error())));

@@ -51,7 +51,7 @@ bool ShowRunner::is_switcher(const Target& t) const {
   return m_state && same_device(m_state->show().switcher, t);
 }
 
-void ShowRunner::start(const Show& show, const MultiviewerModel* known) {
+void ShowRunner::start(const Show& show) {
   stop();
   const uint64_t generation = ++m_generation;
   m_state.emplace(show);
@@ -61,8 +61,11 @@ void ShowRunner::start(const Show& show, const MultiviewerModel* known) {
   open_tsl();
   send_tsl_out();
   if (!show.multiviewer.named()) return;
-  if (known && known->m_16_view_state_read) {
-    multiviewer_read(multiviewer_target(), *known);
+  if (m_last_read && is_multiviewer(m_last_read->first)) {
+    const MultiviewerModel& read = m_last_read->second;
+    m_state->take_multiviewer_state(read.m_16_view_window_source, read.m_16_view_umd_text,
+                                    read.m_all_16_view_page_data.kelvaro_16_view_umd_back_color);
+    schedule();
     return;
   }
   // The window sources are needed before any window can be named.
@@ -114,6 +117,7 @@ void ShowRunner::operator_colour_changed(const Target& mv, int selection, uint8_
 }
 
 void ShowRunner::multiviewer_read(const Target& mv, const MultiviewerModel& model) {
+  m_last_read.emplace(mv, model);
   if (!is_multiviewer(mv)) return;
   m_state->take_multiviewer_state(model.m_16_view_window_source, model.m_16_view_umd_text,
                                   model.m_all_16_view_page_data.kelvaro_16_view_umd_back_color);

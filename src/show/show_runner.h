@@ -37,10 +37,11 @@ class ShowRunner : public QObject {
   explicit ShowRunner(DeviceLink& link, QObject* parent = nullptr);
   ~ShowRunner() override;
 
-  // Starts `show` (a running one stops first). When `known` holds the state
-  // the panel has read from the show's multiviewer, the window sources come
-  // from it; otherwise the multiviewer is asked (state query) first.
-  void start(const Show& show, const MultiviewerModel* known = nullptr);
+  // Starts `show` (a running one stops first). The window sources come from
+  // the state the panel last read from the show's multiviewer (see
+  // multiviewer_read); when it has read none, the multiviewer is asked
+  // (state query) first.
+  void start(const Show& show);
   void stop();
   bool running() const { return m_state.has_value(); }
   const ShowState* state() const { return m_state ? &*m_state : nullptr; }
@@ -62,7 +63,8 @@ class ShowRunner : public QObject {
   void routed(const Target& router, const std::array<uint8_t, kShowRouterPorts>& route);
   void window_source_changed(const Target& multiviewer, int window, int sdi_index);
   void operator_colour_changed(const Target& multiviewer, int selection, uint8_t code);
-  // The state the panel read from a multiviewer.
+  // The state the panel read from a multiviewer (an answered state query),
+  // kept for a show started later.
   void multiviewer_read(const Target& multiviewer, const MultiviewerModel& model);
   void switcher_changed(const Target& switcher, int program, int preview, bool transition);
 
@@ -91,6 +93,8 @@ class ShowRunner : public QObject {
   std::optional<ShowState> m_state;
   uint64_t m_generation = 0;  // a query's answer for an earlier show is not taken
   MultiviewerModel m_query_model;
+  // The last state read from a multiviewer, and which one.
+  std::optional<std::pair<Target, MultiviewerModel>> m_last_read;
   QTimer m_pace;
   bool m_sending = false;
   std::unique_ptr<UdpExchange> m_tsl_in;

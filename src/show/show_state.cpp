@@ -23,8 +23,14 @@ void ShowState::take_multiviewer_state(const uint8_t (&sources)[kShowWindows],
   for (int w = 0; w < kShowWindows; ++w) {
     m_window_sdi[w] = sources[w];
     m_sent_label[w] = labels[w];
-    m_operator_colour[w] = back_colours[w];
-    m_operator_colour_known[w] = true;
+    // A window the show has lit reports the tally colour: that is not the
+    // operator's choice, which stays as it was.
+    const bool lit_by_show = m_sent_colour[w] && m_sent_colour[w] == back_colours[w] &&
+                             m_wanted_tally[w] && *m_wanted_tally[w] != WindowTally::None;
+    if (!lit_by_show || !m_operator_colour_known[w]) {
+      m_operator_colour[w] = back_colours[w];
+      m_operator_colour_known[w] = true;
+    }
     m_sent_colour[w] = back_colours[w];
   }
   derive(true);

@@ -40,7 +40,8 @@ class ShowState {
   // ---- what the multiviewer holds ----
   // The window-source table (0-based SDI input of windows 1..16), the labels
   // and the label background colours, as a state reply gave them; the
-  // labels and colours count as already on the device.
+  // labels and colours count as already on the device, and a colour is the
+  // operator's unless it is the tally colour the show gave the window.
   void take_multiviewer_state(const uint8_t (&sources)[kShowWindows],
                               const QString (&labels)[kShowWindows],
                               const uint8_t (&back_colours)[kShowWindows]);
