@@ -1,7 +1,7 @@
 // Prints how fast a running show follows the studio, against a simulated
 // multiviewer, matrix and switcher on loopback:
-// - CUT to tally: the switcher page's CUT button with a show covering all 16
-//   windows (SDI 1..8 on router outputs, SDI 9..16 on fixed sources, the
+// - CUT to tally: a CUT sent as the switcher page sends it, the show told
+//   of the swapped buses right after, with a show covering all 16 windows (SDI 1..8 on router outputs, SDI 9..16 on fixed sources, the
 //   program and preview sources on four windows each); from the CUT frame
 //   at the switcher to the first and to the last label background (0x3C)
 //   frame at the multiviewer, median and p99, from the simulator's receive
@@ -16,7 +16,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QComboBox>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -27,11 +26,10 @@
 #include "app/error_box.h"
 #include "app/main_window.h"
 #include "bench_util.h"
-#include "controls/skin_button.h"
 #include "devices/device_kinds.h"
 #include "devsim/simulator.h"
 #include "link/link_options.h"
-#include "pages/switcher/switcher_page.h"
+#include "devices/switcher/switcher_device.h"
 #include "show/tsl_umd.h"
 
 namespace {
@@ -97,19 +95,6 @@ int main(int argc, char** argv) {
 
   CKELVARO_16_VIEWDlg dlg;
   dlg.show();
-  DeviceEntry& row = dlg.m_device_table[0];
-  std::strncpy(row.ip, sw.address.c_str(), sizeof row.ip - 1);
-  row.dev_type = sw.type;
-  row.dev_id = sw.id;
-  dlg.device_list()->addItem(QStringLiteral("switcher"));
-  dlg.m_device_index = 0;
-  dlg.select_device();
-  auto* page = qobject_cast<CClass_switcher_dlg*>(dlg.m_p_mian_show_dlg);
-  if (!page) {
-    std::printf("switcher page did not open\n");
-    return 1;
-  }
-
   // Sources 1..8; router input i carries source i. Router output o carries
   // input (o - 1) % 4 + 1, SDI 9..16 sources 1..4 twice over: sources 1..4
   // are on four windows each. The switcher's inputs carry the sources of
@@ -142,9 +127,13 @@ int main(int argc, char** argv) {
                 state->window_sources_known() ? "yes" : "no");
     return 1;
   }
-  // Program 1, preview 2 on the page and at the show before the first CUT.
-  page->button(switcher_pgm_control(1))->click();
-  page->button(switcher_pvm_control(2))->click();
+  // The CUT goes out as the switcher page sends it, and the show is told
+  // of the swapped buses right after, as the page tells it. (With the
+  // switcher page open, the show's multiviewer frames reach the switcher's
+  // address instead, so the page cannot drive this measurement.)
+  const Target sw_target = Target::lan(sw.address, device_type::kSwitcher, sw.id);
+  int program = 1, preview = 2;
+  dlg.m_show_runner.switcher_changed(sw_target, program, preview, false);
   run_until([&] { return !state->frames_pending(); }, ms(3000));
   run_for(ms(300));
 
@@ -154,7 +143,9 @@ int main(int argc, char** argv) {
   int missing = 0;
   for (int k = 0; k < cuts; ++k) {
     sim.clear_frames();
-    page->button(IDC_SW_CUT)->click();
+    switcher_device::cut(dlg.transports().of(sw_target), sw_target);
+    std::swap(program, preview);
+    dlg.m_show_runner.switcher_changed(sw_target, program, preview, false);
     const auto tally = command_at(kMv, 0x3C);
     const bool all = run_until([&] { return sim.frames(tally).size() >= 8; }, ms(2000));
     run_for(ms(40));  // nothing more is expected; anything late is counted
@@ -169,7 +160,7 @@ int main(int argc, char** argv) {
     last.push_back(ms_between(cut.front().time, lit.back().time));
   }
   std::printf(
-      "CUT to tally (switcher page's CUT button, 8 windows retallied per cut, %zu cuts%s): "
+      "CUT to tally (switcher_device::cut, then ShowRunner::switcher_changed; 8 windows retallied per cut, %zu cuts%s): "
       "first 0x3C frame median %.2f ms, p99 %.2f ms; last median %.2f ms, p99 %.2f ms; "
       "%.1f tally frames per cut\n",
       first.size(), missing ? ", some incomplete" : "", percentile(first, 0.5),
