@@ -114,8 +114,13 @@ Outcome UdpTransport::send(const Target& target, std::span<const uint8_t> bytes,
                            uint32_t pause_ms_after) {
   DeviceLink& link = m_link;
   std::vector<uint8_t> copy(bytes.begin(), bytes.end());
-  if (link.m_udpSockfd != -1) {
-    // A page holds the command socket: it keeps its destination.
+  // A page holds the command socket: frames for its device go out on it, to
+  // its destination. A frame for another device (the show's multiviewer
+  // while the switcher page is open) goes on an exchange of its own, or it
+  // would reach the held socket's device instead.
+  if (link.m_udpSockfd != -1 &&
+      (!target.has_address() ||
+       target.lan_address().sin_addr.s_addr == link.m_dev_addr.sin_addr.s_addr)) {
     return run_or_queue("udp command", {}, [&link, copy = std::move(copy), pause_ms_after] {
       const std::string error = link.send_datagram(copy);
       pause_ms(pause_ms_after);

@@ -121,8 +121,9 @@ struct Transports {
 // its own request (its echo when the device is local and both ports are
 // the same); the rest are dropped with a trace line while the wait goes on
 // within its bound. While a page
-// holds the link's command socket (the switcher) one-way bytes go out on it,
-// to its destination, with the same pause.
+// holds the link's command socket (the switcher) one-way bytes for its
+// device go out on it, to its destination, with the same pause; bytes for
+// another device still go on an exchange of their own.
 class UdpTransport final : public Transport {
  public:
   explicit UdpTransport(DeviceLink& link) : m_link(link) {}

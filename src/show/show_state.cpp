@@ -54,8 +54,8 @@ void ShowState::operator_colour_changed(int selection, uint8_t code) {
 void ShowState::routed(int output, int input) {
   if (output < 1 || output > kShowRouterPorts || input < 0 || input > kShowRouterPorts) return;
   m_routed[output - 1] = static_cast<uint8_t>(input);
-  // The switcher's inputs may hang on the router too; the windows it feeds
-  // are renamed even when the switcher's sources stay as they were.
+  // The switcher's inputs may hang on the router too; the windows are
+  // derived again either way.
   switcher_changed(m_program, m_preview, m_transition);
   derive(false);
 }

@@ -48,10 +48,12 @@ TEST_F(ShowPanelTest, TheMatrixPageRenamesAndTheSwitcherPageLightsTheWall) {
   auto* matrix = qobject_cast<CClass_matrix_control*>(dlg_->m_p_mian_show_dlg);
   ASSERT_NE(matrix, nullptr);
   sim().clear_frames();
-  matrix->button(IDC_MATRIX_INPUT_1 + 2)->click();   // input 3
-  matrix->button(IDC_MATRIX_OUTPUT_1 + 0)->click();  // to output 1
-  matrix->button(IDC_MATRIX_OUTPUT_1 + 5)->click();  // and output 6
-  matrix->m_p_cur_sub_page->button(IDC_MATRIX_FN_APPLY)->click();
+  const auto click = [](QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); };
+  click(matrix->button(IDC_MATRIX_INPUT_1 + 2));   // input 3
+  click(matrix->button(IDC_MATRIX_OUTPUT_1 + 0));  // to output 1
+  click(matrix->button(IDC_MATRIX_OUTPUT_1 + 5));  // and output 6
+  click(matrix->m_p_cur_sub_page->button(IDC_MATRIX_FN_APPLY));
+  ASSERT_TRUE(sim_->received_text(kMatrix, "3V1,6."));
   const auto labels = mv_frames(0x1E, 2);
   ASSERT_EQ(labels.size(), 2u);
   EXPECT_EQ(labels[0].bytes[17], 1);

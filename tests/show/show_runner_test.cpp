@@ -173,15 +173,17 @@ TEST_F(ShowRunnerTest, TallyColoursProgramAndPreviewAndGivesTheOperatorsColourBa
   runner_.switcher_changed(switcher(), 1, 2, true);
   EXPECT_EQ(windows(mv_frames(0x3C, 1)), (std::vector<int>{2}));
   EXPECT_EQ(colour_of(2), 2);
-  // Its end swaps them; then a cut to input 3 gives window 1 its White back.
+  // Its end swaps them; then program 3, preview 2: window 1 gets its White
+  // back, window 2 turns green, window 3 red.
   runner_.switcher_changed(switcher(), 2, 1, false);
   mv_frames(0x3C, 2);
   EXPECT_EQ(colour_of(1), 4);
   EXPECT_EQ(colour_of(2), 2);
   sim_->sim().clear_frames();
   runner_.switcher_changed(switcher(), 3, 2, false);
-  EXPECT_EQ(windows(mv_frames(0x3C, 2)), (std::vector<int>{1, 3}));
+  EXPECT_EQ(windows(mv_frames(0x3C, 3)), (std::vector<int>{1, 2, 3}));
   EXPECT_EQ(colour_of(1), 7);
+  EXPECT_EQ(colour_of(2), 4);
   EXPECT_EQ(colour_of(3), 2);
   // The router puts input 5 on output 1: window 1 (SDI 1) is renamed, and
   // as neither source 5 nor source 1 is on program or preview, no colour

@@ -1,0 +1,55 @@
+# Runs kelvaro-screenshots for one page into an empty folder and checks the
+# PNG it wrote: the PNG signature, the window's size (1280 x 720, or scaled
+# down to no less than half), and a byte count between what a blank window
+# takes and the 150 KB the README's pictures are kept under.
+#   cmake -DTOOL=... -DOUT=... -DPAGE=... -P check_one_page.cmake
+file(REMOVE_RECURSE ${OUT})
+file(MAKE_DIRECTORY ${OUT})
+
+# The demo devices take four loopback ports; a random base above the test
+# programs' blocks, tried again elsewhere if another program holds it.
+set(result 1)
+foreach(attempt 1 2 3)
+  string(RANDOM LENGTH 3 ALPHABET 0123456789 n)
+  math(EXPR base "50000 + ${n} * 10")
+  execute_process(COMMAND ${TOOL} --only ${PAGE} --out ${OUT} --base-port ${base}
+                  RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 90)
+  message(STATUS "${out}${err}")
+  if(result EQUAL 0 OR NOT err MATCHES "cannot start the demo devices")
+    break()
+  endif()
+endforeach()
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "kelvaro-screenshots ended with ${result}")
+endif()
+
+set(png ${OUT}/${PAGE}.png)
+if(NOT EXISTS ${png})
+  message(FATAL_ERROR "${png} was not written")
+endif()
+file(GLOB written ${OUT}/*)
+list(LENGTH written count)
+if(NOT count EQUAL 1)
+  message(FATAL_ERROR "--only ${PAGE} wrote ${count} files: ${written}")
+endif()
+file(SIZE ${png} bytes)
+if(bytes LESS 20000 OR bytes GREATER 153600)
+  message(FATAL_ERROR "${png} has ${bytes} bytes, not 20000 .. 153600")
+endif()
+file(READ ${png} head LIMIT 24 HEX)
+string(SUBSTRING "${head}" 0 16 signature)
+string(SUBSTRING "${head}" 24 8 chunk)
+if(NOT signature STREQUAL "89504e470d0a1a0a" OR NOT chunk STREQUAL "49484452")
+  message(FATAL_ERROR "${png} is not a PNG: ${head}")
+endif()
+string(SUBSTRING "${head}" 32 8 w_hex)
+string(SUBSTRING "${head}" 40 8 h_hex)
+math(EXPR width "0x${w_hex}")
+math(EXPR height "0x${h_hex}")
+math(EXPR w_times_9 "${width} * 9")
+math(EXPR h_times_16 "${height} * 16")
+if(width LESS 640 OR width GREATER 1280 OR NOT w_times_9 EQUAL h_times_16)
+  message(FATAL_ERROR "${png} is ${width} x ${height}, not the 16:9 window")
+endif()
+message(STATUS "${png}: ${width} x ${height}, ${bytes} bytes")
+file(REMOVE_RECURSE ${OUT})
