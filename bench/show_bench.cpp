@@ -1,7 +1,7 @@
 // Prints how fast a running show follows the studio, against a simulated
 // multiviewer, matrix and switcher on loopback:
-// - CUT to tally: a CUT sent as the switcher page sends it, the show told
-//   of the swapped buses right after, with a show covering all 16 windows (SDI 1..8 on router outputs, SDI 9..16 on fixed sources, the
+// - CUT to tally: the switcher page's CUT button, with a show covering all
+//   16 windows (SDI 1..8 on router outputs, SDI 9..16 on fixed sources, the
 //   program and preview sources on four windows each); from the CUT frame
 //   at the switcher to the first and to the last label background (0x3C)
 //   frame at the multiviewer, median and p99, from the simulator's receive
@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -29,7 +30,8 @@
 #include "devices/device_kinds.h"
 #include "devsim/simulator.h"
 #include "link/link_options.h"
-#include "devices/switcher/switcher_device.h"
+#include "controls/skin_button.h"
+#include "pages/switcher/switcher_page.h"
 #include "show/tsl_umd.h"
 
 namespace {
@@ -127,13 +129,22 @@ int main(int argc, char** argv) {
                 state->window_sources_known() ? "yes" : "no");
     return 1;
   }
-  // The CUT goes out as the switcher page sends it, and the show is told
-  // of the swapped buses right after, as the page tells it. (With the
-  // switcher page open, the show's multiviewer frames reach the switcher's
-  // address instead, so the page cannot drive this measurement.)
-  const Target sw_target = Target::lan(sw.address, device_type::kSwitcher, sw.id);
-  int program = 1, preview = 2;
-  dlg.m_show_runner.switcher_changed(sw_target, program, preview, false);
+  // The switcher page, opened once the show has its windows.
+  DeviceEntry& row = dlg.m_device_table[0];
+  std::strncpy(row.ip, sw.address.c_str(), sizeof row.ip - 1);
+  row.dev_type = sw.type;
+  row.dev_id = sw.id;
+  dlg.device_list()->addItem(QStringLiteral("switcher"));
+  dlg.m_device_index = 0;
+  dlg.select_device();
+  auto* page = qobject_cast<CClass_switcher_dlg*>(dlg.m_p_mian_show_dlg);
+  if (!page) {
+    std::printf("switcher page did not open\n");
+    return 1;
+  }
+  // Program 1, preview 2 on the page and at the show before the first CUT.
+  page->button(switcher_pgm_control(1))->click();
+  page->button(switcher_pvm_control(2))->click();
   run_until([&] { return !state->frames_pending(); }, ms(3000));
   run_for(ms(300));
 
@@ -143,9 +154,7 @@ int main(int argc, char** argv) {
   int missing = 0;
   for (int k = 0; k < cuts; ++k) {
     sim.clear_frames();
-    switcher_device::cut(dlg.transports().of(sw_target), sw_target);
-    std::swap(program, preview);
-    dlg.m_show_runner.switcher_changed(sw_target, program, preview, false);
+    page->button(IDC_SW_CUT)->click();
     const auto tally = command_at(kMv, 0x3C);
     const bool all = run_until([&] { return sim.frames(tally).size() >= 8; }, ms(2000));
     run_for(ms(40));  // nothing more is expected; anything late is counted
@@ -160,7 +169,7 @@ int main(int argc, char** argv) {
     last.push_back(ms_between(cut.front().time, lit.back().time));
   }
   std::printf(
-      "CUT to tally (switcher_device::cut, then ShowRunner::switcher_changed; 8 windows retallied per cut, %zu cuts%s): "
+      "CUT to tally (the switcher page's CUT button; 8 windows retallied per cut, %zu cuts%s): "
       "first 0x3C frame median %.2f ms, p99 %.2f ms; last median %.2f ms, p99 %.2f ms; "
       "%.1f tally frames per cut\n",
       first.size(), missing ? ", some incomplete" : "", percentile(first, 0.5),
