@@ -20,6 +20,7 @@
 #include "devices/device_kinds.h"
 #include "link/exchange.h"
 #include "link/trace.h"
+#include "pages/multiviewer/mv_page.h"
 #include "res/skin.h"
 
 CKELVARO_16_VIEWDlg* m_p_glo_main_set_or_get_dlg = nullptr;
@@ -126,6 +127,8 @@ void CKELVARO_16_VIEWDlg::init_dialog() {
   m_rc_page = m_page_frame->geometry();
 
   for (QString& text : m_16_view_umd_text) text = QStringLiteral(" ");
+  // The multiviewer page's preview shows what the show gives the wall.
+  m_show_runner.set_frame_sent([this](const ShowFrame& frame) { follow_show_frame(*this, frame); });
 
   PageFrame::install_key_guard(this);
   if (!net_start()) show_plain_message(QStringLiteral("WSAStartup failed with error\n"));

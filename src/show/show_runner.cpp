@@ -144,6 +144,9 @@ void ShowRunner::send_next() {
   m_sending = true;
   send_frame(*frame);  // its pause may run events, a new show among them
   m_sending = false;
+  if (generation != m_generation || !m_state) return;
+  if (m_frame_sent) m_frame_sent(*frame);
+  // The hook may have started another show or stopped this one.
   if (generation == m_generation && m_state && m_state->frames_pending()) m_pace.start();
 }
 
@@ -160,6 +163,7 @@ Outcome ShowRunner::send_all_now() {
     const std::optional<ShowFrame> frame = m_state->next_frame();
     if (!frame) break;
     const Outcome o = send_frame(*frame);
+    if (m_frame_sent) m_frame_sent(*frame);
     if (!o.ok() && o.status != Outcome::Status::Queued && first_failure.ok()) first_failure = o;
   }
   return first_failure;

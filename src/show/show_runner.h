@@ -76,6 +76,11 @@ class ShowRunner : public QObject {
   // failed, or sent.
   Outcome send_all_now();
 
+  // Called with each frame once it has gone to the multiviewer (whatever the
+  // device made of it: the show counts it as sent), e.g. for a view of the
+  // wall to follow. Empty: nobody is told.
+  void set_frame_sent(std::function<void(const ShowFrame&)> hook) { m_frame_sent = std::move(hook); }
+
  private:
   void schedule();
   void send_next();
@@ -97,4 +102,5 @@ class ShowRunner : public QObject {
   std::vector<std::unique_ptr<UdpExchange>> m_tsl_out;
   std::string m_tsl_error;
   uint16_t m_tsl_port = 0;
+  std::function<void(const ShowFrame&)> m_frame_sent;
 };

@@ -84,9 +84,17 @@ void MvPreviewControl::paintEvent(QPaintEvent*) {
   {
     QPainter off(&canvas);
     off.setFont(font());
-    if (const CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg)
-      PaintPreview(*main, off);
-    else
+    if (const CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg) {
+      // While a show runs on this multiviewer, its strips show the tally
+      // colours the show gave the wall.
+      const ShowRunner& show = main->m_show_runner;
+      PreviewTally tally;
+      const ShowState* state = show.state();
+      const bool follows = state && show.is_multiviewer(main->device_target());
+      if (follows)
+        for (int w = 1; w <= kMvWindowCount; ++w) tally[w - 1] = state->sent_colour(w);
+      PaintPreview(*main, off, follows ? &tally : nullptr);
+    } else
       off.fillRect(canvas.rect(), QColor(152, 152, 152));
   }
   QPainter painter(this);
@@ -161,6 +169,26 @@ void CClass_16view_dlg::SelectSubPage(int tab) {
 }
 
 void CClass_16view_dlg::refresh_preview() { m_preview->update(); }
+void CClass_16view_dlg::refresh_preview(const QRect& area) { m_preview->update(area); }
+
+void follow_show_frame(CKELVARO_16_VIEWDlg& main, const ShowFrame& frame) {
+  if (frame.window < 1 || frame.window > kMvWindowCount) return;
+  if (!main.m_show_runner.is_multiviewer(main.device_target())) return;
+  if (frame.kind == ShowFrame::Kind::Label) {
+    QString& label = main.m_16_view_umd_text[frame.window - 1];
+    if (label == frame.text) return;
+    label = frame.text;
+  }
+  // A colour frame always changes the strip: the show sends none that would
+  // give a window the colour it has, and the preview paints what it sent.
+  CClass_16view_dlg* shell = CClass_16view_dlg::live_shell();
+  if (!shell) return;
+  if (frame.kind == ShowFrame::Kind::Label)
+    if (auto* umd = dynamic_cast<CClass_16view_umd*>(shell->cur_sub_page()))
+      umd->show_label(frame.window);
+  const QRect strip = preview_umd_strip(main, frame.window);
+  if (!strip.isEmpty()) shell->refresh_preview(strip);
+}
 
 void CClass_16view_dlg::record_preview_rect() {
   CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg;

@@ -8,7 +8,9 @@
 
 #include "app/page_frame.h"
 
+class CKELVARO_16_VIEWDlg;
 class CShadeButton;
+struct ShowFrame;
 
 // The preview control: paints the layout preview of the main window's model
 // through one off-screen 720 x 480 bitmap per paint.
@@ -50,8 +52,9 @@ class CClass_16view_dlg : public PageFrame {
   QRect sub_page_rect() const { return m_rc_sub_page; }
   CShadeButton* tab_button(int tab) const;
   QWidget* preview_control() const { return m_preview; }
-  // Repaints the preview control.
+  // Repaints the preview control, whole or one area of it.
   void refresh_preview();
+  void refresh_preview(const QRect& area);
 
   // Button id and bitmaps (normal, selected) of tab 1..6; 0 outside.
   static int tab_button_id(int tab);
@@ -74,3 +77,9 @@ class CClass_16view_dlg : public PageFrame {
   CShadeButton* m_tab_buttons[kTabCount] = {};
   MvPreviewControl* m_preview = nullptr;
 };
+
+// A frame the running show sent to its multiviewer. When that multiviewer is
+// the selected device, a label goes into the model (and into the UMD tab's
+// field, unless the operator is typing in it), and the window's strip on the shown
+// preview is repainted; a label the model already holds repaints nothing.
+void follow_show_frame(CKELVARO_16_VIEWDlg& main, const ShowFrame& frame);

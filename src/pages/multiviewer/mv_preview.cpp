@@ -1,6 +1,7 @@
 #include "pages/multiviewer/mv_preview.h"
 
 #include <QFontMetrics>
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -79,6 +80,25 @@ PreviewRect reso_strip_of(const NumberedRect& r) {
 
 QColor colour_of(const PreviewRgb& rgb) { return QColor(rgb.red, rgb.green, rgb.blue); }
 
+// One label strip: its fill, then the label centred in the text colour
+// (white for a code that names no colour), cut at the strip's edges. The
+// letters are as tall as the strip allows, within 6 .. 16 pixels.
+void paint_label(QPainter& painter, const QRect& strip, const QString& text, const PreviewRgb& back,
+                 uint8_t text_code) {
+  painter.fillRect(strip, colour_of(back));
+  if (text.trimmed().isEmpty()) return;
+  painter.save();
+  painter.setClipRect(strip);
+  painter.setBackgroundMode(Qt::TransparentMode);
+  QFont font = painter.font();
+  font.setPixelSize(std::clamp(strip.height() - 2, 6, 16));
+  painter.setFont(font);
+  const std::optional<PreviewRgb> ink = preview_colour_of_code(text_code);
+  painter.setPen(ink ? colour_of(*ink) : QColor(Qt::white));
+  painter.drawText(strip, Qt::AlignCenter | Qt::TextSingleLine, text);
+  painter.restore();
+}
+
 const QColor kCanvasColour(152, 152, 152);
 const QColor kWindowEdgeColour(89, 187, 255);
 const QColor kWindowFaceColour(55, 55, 55);
@@ -135,7 +155,13 @@ void RecalcWholePreview(MultiviewerModel& model) {
   RecalcUmdStrips(model);
 }
 
-void PaintPreview(const MultiviewerModel& model, QPainter& painter) {
+QRect preview_umd_strip(const MultiviewerModel& model, int window) {
+  if (window < 1 || window > kMvWindowCount || !model.m_16_view_umd_show) return {};
+  const PreviewRect& umd = model.m_16_view_umd_rect[window - 1];
+  return umd.is_drawn() ? umd.rect() : QRect();
+}
+
+void PaintPreview(const MultiviewerModel& model, QPainter& painter, const PreviewTally* tally) {
   painter.save();
   painter.fillRect(QRect(0, 0, kPreviewCanvasWidth, kPreviewCanvasHeight), kCanvasColour);
   // The numbers are drawn as plain text on an opaque white ground, the way
@@ -158,8 +184,13 @@ void PaintPreview(const MultiviewerModel& model, QPainter& painter) {
     const PreviewRect& bar = model.m_16_view_audio_rect[i];
     if (model.m_16_view_audio_show && bar.is_drawn()) painter.fillRect(bar.rect(), kAudioBarColour);
     const PreviewRect& umd = model.m_16_view_umd_rect[i];
-    if (model.m_16_view_umd_show && umd.is_drawn())
-      painter.fillRect(umd.rect(), colour_of(model.m_16_view_umd_rgb[i]));
+    if (model.m_16_view_umd_show && umd.is_drawn()) {
+      PreviewRgb back = model.m_16_view_umd_rgb[i];
+      if (tally && (*tally)[i])
+        if (const auto rgb = preview_colour_of_code(*(*tally)[i])) back = *rgb;
+      paint_label(painter, umd.rect(), model.m_16_view_umd_text[i], back,
+                  model.m_all_16_view_page_data.kelvaro_16_view_umd_text_color[i]);
+    }
     const PreviewRect& reso = model.m_16_view_reso_rect[i];
     if (model.m_16_view_reso_show && reso.is_drawn())
       painter.fillRect(reso.rect(), colour_of(model.m_16_view_reso_rgb[i]));

@@ -118,6 +118,14 @@ void CClass_16view_umd::on_enter_key(QWidget* focus) {
 
 void CClass_16view_umd::on_escape_key(QWidget*) {}
 
+void CClass_16view_umd::show_label(int window) {
+  if (!m_p_main || window < 1 || window > kMvWindowCount) return;
+  QLineEdit* field = edit(field_id(window));
+  // A field the operator has typed in and not left keeps what was typed.
+  if (field->hasFocus() && field->isModified()) return;
+  field->setText(m_p_main->m_16_view_umd_text[window - 1]);
+}
+
 // The label of window n goes out as command 1E (payload: see
 // umd_text_payload); the model keeps it even when nothing could be sent.
 void CClass_16view_umd::send_label(int window) {

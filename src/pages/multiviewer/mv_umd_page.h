@@ -30,6 +30,10 @@ class CClass_16view_umd : public PageFrame {
   // was pressed outside the label fields or not at all.
   int8_t umd_string_index() const { return m_umd_string_index; }
 
+  // Shows the model's label of window 1..16 in its field, unless the
+  // operator is typing in that field.
+  void show_label(int window);
+
   void on_enter_key(QWidget* focus) override;
   void on_escape_key(QWidget* focus) override;
   void on_umd_enable(int selection);
