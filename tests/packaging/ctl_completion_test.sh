@@ -22,7 +22,7 @@ complete_words() {
   printf '%s\n' "${COMPREPLY[@]}" | sort -u | tr '\n' ' ' | sed 's/ $//'
 }
 
-# sorted WORD...: the words sorted, unique, on one line.
+# sorted TEXT...: the words of TEXT (one a line) sorted, unique, on one line.
 sorted() { printf '%s\n' "$@" | sed '/^$/d' | sort -u | tr '\n' ' ' | sed 's/ $//'; }
 
 expect() {
@@ -39,9 +39,9 @@ expect() {
 
 help=$("$ctl" --help) || { echo "FAIL: $ctl --help"; exit 1; }
 # The options of the help's Target and Options sections.
-help_options=$(sorted $(printf '%s\n' "$help" | sed -n 's/^  \(--[a-z-]*\).*/\1/p'))
+help_options=$(sorted "$(printf '%s\n' "$help" | sed -n 's/^  \(--[a-z-]*\).*/\1/p')")
 # The groups after "Groups".
-help_groups=$(sorted $(printf '%s\n' "$help" | sed -n '/^Groups/,/^$/s/^  \([a-z0-9-]*\) .*/\1/p'))
+help_groups=$(sorted "$(printf '%s\n' "$help" | sed -n '/^Groups/,/^$/s/^  \([a-z0-9-]*\) .*/\1/p')")
 
 expect "options" "$help_options" "$(complete_words --)"
 expect "groups" "$help_groups" "$(complete_words '')"
@@ -53,7 +53,7 @@ for group in $help_groups; do
   group_help=$("$ctl" "$group" --help) || { echo "FAIL: $ctl $group --help"; exit 1; }
   commands=$(printf '%s\n' "$group_help" | grep '^  [a-z]' | sed 's/^  //; s/   .*//; s/ | /\n/g' |
     awk '{ print $1 }')
-  expect "commands of $group" "$(sorted $commands)" "$(complete_words "$group" '')"
+  expect "commands of $group" "$(sorted "$commands")" "$(complete_words "$group" '')"
 done
 
 expect "--baud values" "115200 19200 38400 57600 9600" "$(complete_words --baud '')"
