@@ -24,7 +24,7 @@ bool to_long(const std::string& text, long lo, long hi, long& out) {
 }  // namespace
 
 std::string cli_help() {
-  return "usage: devsim [options]\n"
+  return "Usage: devsim [options]\n"
          "Simulated devices on loopback (and one on a pseudo-terminal) for the panel.\n"
          "\n"
          "devices:\n"

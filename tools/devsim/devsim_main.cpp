@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -73,7 +74,14 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   const CliConfig config = parse_cli(args);
   if (config.action == CliConfig::Action::Help) {
-    std::fputs(config.message.c_str(), stdout);
+    // The usage line names the program as it was started: installed, the
+    // simulator is kelvaro-devsim.
+    std::string text = config.message;
+    const std::string usage = "Usage: devsim ";
+    const char* slash = argc > 0 ? std::strrchr(argv[0], '/') : nullptr;
+    const std::string name = argc > 0 ? (slash ? slash + 1 : argv[0]) : "";
+    if (!name.empty() && text.rfind(usage, 0) == 0) text.replace(7, 6, name);
+    std::fputs(text.c_str(), stdout);
     return 0;
   }
   if (config.action == CliConfig::Action::Error) {
