@@ -50,7 +50,8 @@ QString source_choice(int n, const QString& name) {
 QComboBox* feed_combo(QWidget* parent) {
   auto* combo = new QComboBox(parent);
   combo->addItem(QStringLiteral("not listed"));
-  for (int o = 1; o <= kShowRouterPorts; ++o) combo->addItem(QStringLiteral("router output %1").arg(o));
+  for (int o = 1; o <= kShowRouterPorts; ++o)
+    combo->addItem(QStringLiteral("router output %1").arg(o));
   for (int n = 1; n <= kShowSources; ++n) combo->addItem(source_choice(n, {}));
   combo->setMaxVisibleItems(20);
   combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -163,9 +164,9 @@ void ShowDialog::build() {
   auto* sources_box = new FieldGroup(QStringLiteral("S&ources"), this);
   sources_box->first = m_sources;
   auto* sources_column = new QVBoxLayout(sources_box);
-  auto* sources_hint = new QLabel(QStringLiteral("Numbers 1 to 64, names of up to %1 characters.")
-                                      .arg(kShowNameMaxUnits),
-                                  sources_box);
+  auto* sources_hint = new QLabel(
+      QStringLiteral("Numbers 1 to 64, names of up to %1 characters.").arg(kShowNameMaxUnits),
+      sources_box);
   sources_hint->setWordWrap(true);
   sources_column->addWidget(sources_hint);
   sources_column->addWidget(m_sources, 1);
@@ -192,7 +193,8 @@ void ShowDialog::build() {
   m_switcher = device_edit("switcher");
   auto* devices_box = new QGroupBox(QStringLiteral("Devices"), this);
   auto* devices_form = new QFormLayout(devices_box);
-  devices_form->addRow(buddy_label(QStringLiteral("&Multiviewer"), m_multiviewer, this), m_multiviewer);
+  devices_form->addRow(buddy_label(QStringLiteral("&Multiviewer"), m_multiviewer, this),
+                       m_multiviewer);
   devices_form->addRow(buddy_label(QStringLiteral("Ro&uter"), m_router, this), m_router);
   devices_form->addRow(buddy_label(QStringLiteral("Router rout&es"), m_routes, this), m_routes);
   devices_form->addRow(buddy_label(QStringLiteral("S&witcher"), m_switcher, this), m_switcher);
@@ -204,7 +206,8 @@ void ShowDialog::build() {
     m_mv_feed[i] = feed_combo(this);
     m_mv_feed[i]->setObjectName(QStringLiteral("sdi%1").arg(i + 1));
     const int column = i / 8 * 2, row = i % 8;
-    mv_grid->addWidget(buddy_label(QStringLiteral("SDI %1").arg(i + 1), m_mv_feed[i], this), row, column);
+    mv_grid->addWidget(buddy_label(QStringLiteral("SDI %1").arg(i + 1), m_mv_feed[i], this), row,
+                       column);
     mv_grid->addWidget(m_mv_feed[i], row, column + 1);
   }
   mv_box->first = m_mv_feed[0];
@@ -216,7 +219,8 @@ void ShowDialog::build() {
     m_sw_feed[i] = feed_combo(this);
     m_sw_feed[i]->setObjectName(QStringLiteral("input%1").arg(i + 1));
     const int column = i / 4 * 2, row = i % 4;
-    sw_grid->addWidget(buddy_label(QStringLiteral("Input %1").arg(i + 1), m_sw_feed[i], this), row, column);
+    sw_grid->addWidget(buddy_label(QStringLiteral("Input %1").arg(i + 1), m_sw_feed[i], this), row,
+                       column);
     sw_grid->addWidget(m_sw_feed[i], row, column + 1);
   }
   sw_box->first = m_sw_feed[0];
@@ -287,14 +291,16 @@ void ShowDialog::build() {
   add->setAutoDefault(false);
   remove->setAutoDefault(false);
   connect(load, &QPushButton::clicked, this, [this] {
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Load show"), m_path,
-                                                      QStringLiteral("Show files (*.json);;All files (*)"));
+    const QString path =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Load show"), m_path,
+                                     QStringLiteral("Show files (*.json);;All files (*)"));
     if (!path.isEmpty()) load_file(path);
   });
   connect(save, &QPushButton::clicked, this, [this] {
     if (!check().ok()) return;
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save show"), m_path,
-                                                      QStringLiteral("Show files (*.json);;All files (*)"));
+    const QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Save show"), m_path,
+                                     QStringLiteral("Show files (*.json);;All files (*)"));
     if (!path.isEmpty()) save_file(path);
   });
   connect(start_button, &QPushButton::clicked, this, &ShowDialog::start);
@@ -329,8 +335,9 @@ void ShowDialog::build() {
   all->addLayout(buttons);
 
   // Tab goes down each column, left to right, then along the buttons.
-  std::vector<QWidget*> order = {m_sources, add, remove, m_multiviewer, m_router, m_routes, m_switcher,
-                                 m_program, m_preview, m_listen, m_from, m_send, m_screen};
+  std::vector<QWidget*> order = {m_sources, add,        remove,    m_multiviewer, m_router,
+                                 m_routes,  m_switcher, m_program, m_preview,     m_listen,
+                                 m_from,    m_send,     m_screen};
   for (QComboBox* c : m_mv_feed) order.push_back(c);
   for (QComboBox* c : m_sw_feed) order.push_back(c);
   for (QWidget* w : {static_cast<QWidget*>(load), static_cast<QWidget*>(save),
@@ -353,18 +360,18 @@ void ShowDialog::build() {
     connect(e, &QLineEdit::textChanged, this, recheck);
   for (QComboBox* c : m_mv_feed) connect(c, &QComboBox::currentIndexChanged, this, recheck);
   for (QComboBox* c : m_sw_feed) connect(c, &QComboBox::currentIndexChanged, this, recheck);
-  for (QComboBox* c : {m_program, m_preview}) connect(c, &QComboBox::currentIndexChanged, this, recheck);
+  for (QComboBox* c : {m_program, m_preview})
+    connect(c, &QComboBox::currentIndexChanged, this, recheck);
   for (QSpinBox* s : {m_listen, m_screen}) connect(s, &QSpinBox::valueChanged, this, recheck);
 }
 
-QPushButton* ShowDialog::button(const QString& name) const {
-  return findChild<QPushButton*>(name);
-}
+QPushButton* ShowDialog::button(const QString& name) const { return findChild<QPushButton*>(name); }
 
 void ShowDialog::add_source_row(int number, const QString& name) {
   const int row = m_sources->rowCount();
   m_sources->insertRow(row);
-  m_sources->setItem(row, 0, new QTableWidgetItem(number > 0 ? QString::number(number) : QString()));
+  m_sources->setItem(row, 0,
+                     new QTableWidgetItem(number > 0 ? QString::number(number) : QString()));
   m_sources->setItem(row, 1, new QTableWidgetItem(name));
 }
 
@@ -376,11 +383,14 @@ void ShowDialog::set_show(const Show& show, const QString& path) {
   m_multiviewer->setText(device_field(show.multiviewer));
   m_router->setText(device_field(show.router));
   QStringList routes;
-  for (const ShowRoute& r : show.router_routes) routes << QStringLiteral("%1=%2").arg(r.output).arg(r.input);
+  for (const ShowRoute& r : show.router_routes)
+    routes << QStringLiteral("%1=%2").arg(r.output).arg(r.input);
   m_routes->setText(routes.join(QStringLiteral(", ")));
   m_switcher->setText(device_field(show.switcher));
-  for (int i = 0; i < kShowSdiInputs; ++i) m_mv_feed[i]->setCurrentIndex(feed_index(show.multiviewer_inputs[i]));
-  for (int i = 0; i < kShowSwitcherInputs; ++i) m_sw_feed[i]->setCurrentIndex(feed_index(show.switcher_inputs[i]));
+  for (int i = 0; i < kShowSdiInputs; ++i)
+    m_mv_feed[i]->setCurrentIndex(feed_index(show.multiviewer_inputs[i]));
+  for (int i = 0; i < kShowSwitcherInputs; ++i)
+    m_sw_feed[i]->setCurrentIndex(feed_index(show.switcher_inputs[i]));
   m_program->setCurrentIndex(show.program_colour & 15);
   m_preview->setCurrentIndex(show.preview_colour & 15);
   m_listen->setValue(show.tsl_listen);
@@ -406,8 +416,9 @@ QByteArray ShowDialog::fields_json() const {
   for (int row = 0; row < m_sources->rowCount(); ++row) {
     const QTableWidgetItem* number = m_sources->item(row, 0);
     const QTableWidgetItem* name = m_sources->item(row, 1);
-    sources.append(QJsonObject{{QStringLiteral("number"), number_or_text(number ? number->text() : QString())},
-                               {QStringLiteral("name"), name ? name->text() : QString()}});
+    sources.append(
+        QJsonObject{{QStringLiteral("number"), number_or_text(number ? number->text() : QString())},
+                    {QStringLiteral("name"), name ? name->text() : QString()}});
   }
   root.insert(QStringLiteral("sources"), sources);
 
@@ -427,7 +438,8 @@ QByteArray ShowDialog::fields_json() const {
     }
     return list;
   };
-  auto section = [&root](const char* key, QLineEdit* device, const char* list_key, const QJsonArray& list) {
+  auto section = [&root](const char* key, QLineEdit* device, const char* list_key,
+                         const QJsonArray& list) {
     QJsonObject o;
     const QString d = device->text().trimmed();
     if (!d.isEmpty()) o.insert(QStringLiteral("device"), d);
@@ -444,8 +456,9 @@ QByteArray ShowDialog::fields_json() const {
   }
   section("router", m_router, "routes", routes);
   section("switcher", m_switcher, "inputs", feeds(m_sw_feed, kShowSwitcherInputs, "input"));
-  root.insert(QStringLiteral("tally"), QJsonObject{{QStringLiteral("program"), m_program->currentText()},
-                                                   {QStringLiteral("preview"), m_preview->currentText()}});
+  root.insert(QStringLiteral("tally"),
+              QJsonObject{{QStringLiteral("program"), m_program->currentText()},
+                          {QStringLiteral("preview"), m_preview->currentText()}});
   QJsonArray from, send;
   for (const QString& e : entries(m_from->text())) from.append(e);
   for (const QString& e : entries(m_send->text())) send.append(e);

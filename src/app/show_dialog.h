@@ -62,9 +62,9 @@ class ShowDialog : public QDialog {
   void refresh_source_names();
 
   CKELVARO_16_VIEWDlg& m_main;
-  QString m_path;                 // the file last loaded or saved here
+  QString m_path;                   // the file last loaded or saved here
   std::optional<Show> m_file_show;  // what that file holds
-  bool m_filling = false;         // set_show is writing the fields
+  bool m_filling = false;           // set_show is writing the fields
 
   QTableWidget* m_sources = nullptr;
   QLineEdit* m_multiviewer = nullptr;

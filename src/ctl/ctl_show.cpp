@@ -34,8 +34,8 @@ void describe(Context& c, const QString& path, const Show& s) {
   int names = 0;
   for (const QString& n : s.source_names) names += !n.isEmpty();
   c.out << path.toStdString() << ": a show of " << names << " named sources\n"
-        << "multiviewer " << device_text(s.multiviewer) << ", "
-        << count_feeds(s.multiviewer_inputs) << " SDI inputs fed\n"
+        << "multiviewer " << device_text(s.multiviewer) << ", " << count_feeds(s.multiviewer_inputs)
+        << " SDI inputs fed\n"
         << "router " << device_text(s.router) << ", " << s.router_routes.size() << " routes\n"
         << "switcher " << device_text(s.switcher) << ", " << count_feeds(s.switcher_inputs)
         << " inputs fed\n"

@@ -94,8 +94,8 @@ struct Reader {
       return fail(key, QStringLiteral("needs either router_output or source"));
     int n = 0;
     if (by_router) {
-      if (!integer(item.value(QLatin1String("router_output")), key + QStringLiteral(".router_output"),
-                   1, kShowRouterPorts, n))
+      if (!integer(item.value(QLatin1String("router_output")),
+                   key + QStringLiteral(".router_output"), 1, kShowRouterPorts, n))
         return false;
       out = {ShowFeed::Kind::RouterOutput, static_cast<uint8_t>(n)};
     } else {
@@ -126,7 +126,8 @@ struct Reader {
       if (!integer(item.value(QLatin1String(number_key)), n_key, 1, static_cast<int>(N), n))
         return false;
       if (out[n - 1].kind != ShowFeed::Kind::None)
-        return fail(n_key, QStringLiteral("%1 %2 is listed twice").arg(QLatin1String(number_key)).arg(n));
+        return fail(n_key,
+                    QStringLiteral("%1 %2 is listed twice").arg(QLatin1String(number_key)).arg(n));
       if (!feed(item, item_key, out[n - 1])) return false;
     }
     return true;
@@ -303,7 +304,7 @@ QJsonArray inputs_json(std::span<const ShowFeed> feeds, const char* number_key) 
     if (feeds[i].kind == ShowFeed::Kind::None) continue;
     QJsonObject item{{QLatin1String(number_key), static_cast<int>(i + 1)}};
     item.insert(feeds[i].kind == ShowFeed::Kind::RouterOutput ? QStringLiteral("router_output")
-                                                                : QStringLiteral("source"),
+                                                              : QStringLiteral("source"),
                 feeds[i].number);
     list.append(item);
   }
@@ -367,9 +368,10 @@ QByteArray write_show(const Show& show) {
                                  {QStringLiteral("name"), show.source_names[n - 1]}});
   root.insert(QStringLiteral("sources"), sources);
   if (show.multiviewer.named())
-    root.insert(QStringLiteral("multiviewer"),
-                QJsonObject{{QStringLiteral("device"), device_text(show.multiviewer)},
-                            {QStringLiteral("inputs"), inputs_json(show.multiviewer_inputs, "sdi")}});
+    root.insert(
+        QStringLiteral("multiviewer"),
+        QJsonObject{{QStringLiteral("device"), device_text(show.multiviewer)},
+                    {QStringLiteral("inputs"), inputs_json(show.multiviewer_inputs, "sdi")}});
   if (show.router.named()) {
     QJsonObject router{{QStringLiteral("device"), device_text(show.router)}};
     if (!show.router_routes.empty()) {
@@ -382,14 +384,15 @@ QByteArray write_show(const Show& show) {
     root.insert(QStringLiteral("router"), router);
   }
   if (show.switcher.named())
-    root.insert(QStringLiteral("switcher"),
-                QJsonObject{{QStringLiteral("device"), device_text(show.switcher)},
-                            {QStringLiteral("inputs"), inputs_json(show.switcher_inputs, "input")}});
-  root.insert(QStringLiteral("tally"),
-              QJsonObject{{QStringLiteral("program"),
-                           QLatin1String(kColourCodeNames[show.program_colour & 15])},
-                          {QStringLiteral("preview"),
-                           QLatin1String(kColourCodeNames[show.preview_colour & 15])}});
+    root.insert(
+        QStringLiteral("switcher"),
+        QJsonObject{{QStringLiteral("device"), device_text(show.switcher)},
+                    {QStringLiteral("inputs"), inputs_json(show.switcher_inputs, "input")}});
+  root.insert(
+      QStringLiteral("tally"),
+      QJsonObject{
+          {QStringLiteral("program"), QLatin1String(kColourCodeNames[show.program_colour & 15])},
+          {QStringLiteral("preview"), QLatin1String(kColourCodeNames[show.preview_colour & 15])}});
   QJsonArray from, send;
   for (const ShowPeer& p : show.tsl_from) from.append(QString::fromStdString(p.address));
   for (const ShowPeer& p : show.tsl_send)

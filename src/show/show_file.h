@@ -78,9 +78,9 @@ struct Show {
   std::vector<ShowRoute> router_routes;
   ShowDevice switcher;
   std::array<ShowFeed, kShowSwitcherInputs> switcher_inputs;  // [input - 1]
-  uint8_t program_colour = 2;  // colour codes (kColourCodeNames): Red
-  uint8_t preview_colour = 4;  // Green
-  uint16_t tsl_listen = 0;     // 0: no listening
+  uint8_t program_colour = 2;      // colour codes (kColourCodeNames): Red
+  uint8_t preview_colour = 4;      // Green
+  uint16_t tsl_listen = 0;         // 0: no listening
   std::vector<ShowPeer> tsl_from;  // empty: any sender
   std::vector<ShowPeer> tsl_send;
   uint16_t tsl_screen = 0;

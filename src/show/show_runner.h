@@ -79,7 +79,9 @@ class ShowRunner : public QObject {
   // Called with each frame once it has gone to the multiviewer (whatever the
   // device made of it: the show counts it as sent), e.g. for a view of the
   // wall to follow. Empty: nobody is told.
-  void set_frame_sent(std::function<void(const ShowFrame&)> hook) { m_frame_sent = std::move(hook); }
+  void set_frame_sent(std::function<void(const ShowFrame&)> hook) {
+    m_frame_sent = std::move(hook);
+  }
 
  private:
   void schedule();

@@ -16,7 +16,8 @@ QChar shown(QChar c) { return c.category() == QChar::Other_Control ? QLatin1Char
 std::vector<uint8_t> build_tsl5_packet(uint16_t screen, const Tsl5Message& m) {
   QByteArray text;
   if (m.text)
-    for (QChar c : *m.text) text.append(c.unicode() >= 0x20 && c.unicode() < 0x7F ? c.toLatin1() : '?');
+    for (QChar c : *m.text)
+      text.append(c.unicode() >= 0x20 && c.unicode() < 0x7F ? c.toLatin1() : '?');
   // PBC, VER, FLAGS, SCREEN, INDEX, CONTROL, LENGTH: 12 bytes before the text.
   const size_t room = kTsl5MaxPacket - 12;
   if (static_cast<size_t>(text.size()) > room) text.truncate(static_cast<qsizetype>(room));

@@ -1,12 +1,13 @@
 // The show file and the TSL UMD packets: what the reader takes and refuses
 // (naming the key), a show written and read back, and TSL packets built and
 // read against the published byte layout.
+#include "show/show_file.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "show/show_file.h"
 #include "show/tsl_umd.h"
 
 namespace {
@@ -142,8 +143,7 @@ TEST(TslUmdTest, AVersion5PacketCarriesOneDisplayMessageAsPublished) {
 TEST(TslUmdTest, ParsersTakeWhatTheLayoutAllowsAndRefuseTheRest) {
   // Two display messages: window 1 red with text, every display green with
   // none.
-  Bytes two = {0, 0, 0, 0, 0xFF, 0xFF, 1, 0, 0x04, 0, 2, 0, 'A', 'B',
-               0xFF, 0xFF, 0x08, 0, 0, 0};
+  Bytes two = {0, 0, 0, 0, 0xFF, 0xFF, 1, 0, 0x04, 0, 2, 0, 'A', 'B', 0xFF, 0xFF, 0x08, 0, 0, 0};
   two[0] = static_cast<uint8_t>(two.size() - 2);
   const Tsl5Parse p = parse_tsl5(two);
   ASSERT_TRUE(p.packet) << p.why;

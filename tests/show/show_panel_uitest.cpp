@@ -37,8 +37,8 @@ class ShowPanelTest : public PanelTest {
     ASSERT_TRUE(dlg_->m_show_runner.state()->window_sources_known());
   }
   std::vector<ReceivedFrame> mv_frames(uint8_t command, size_t count) {
-    (void)QTest::qWaitFor(
-        [&] { return sim_->frames_with_command(kMv, command).size() >= count; }, 3000);
+    (void)QTest::qWaitFor([&] { return sim_->frames_with_command(kMv, command).size() >= count; },
+                          3000);
     QTest::qWait(50);
     return sim_->frames_with_command(kMv, command);
   }

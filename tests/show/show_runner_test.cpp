@@ -159,7 +159,9 @@ TEST_F(ShowRunnerTest, TallyColoursProgramAndPreviewAndGivesTheOperatorsColourBa
   for (int o = 1; o <= 8; ++o) s.router_routes.push_back({uint8_t(o), uint8_t(o)});
   runner_.start(s);
   mv_frames(0x1E, 5);
-  auto colour_of = [this](int w) { return sim_->sim().multiviewer_state(kMv).umd_back_color[w - 1]; };
+  auto colour_of = [this](int w) {
+    return sim_->sim().multiviewer_state(kMv).umd_back_color[w - 1];
+  };
 
   // Program input 1 (router output 1: source 1, window 1), preview input 2
   // (source 2, window 2).
@@ -210,9 +212,9 @@ TEST_F(ShowRunnerTest, TslOutSendsOneDisplayMessagePerSourceAndTslInDrivesWindow
     const Bytes& p = got[i];
     ASSERT_GE(p.size(), 12u);
     EXPECT_EQ(p[0] | p[1] << 8, int(p.size() - 2));
-    EXPECT_EQ(p[4] | p[5] << 8, 4);                // screen
-    EXPECT_EQ(p[6] | p[7] << 8, int(i + 1));       // index = source number
-    EXPECT_EQ(p[8] | p[9] << 8, 3 << 6);           // brightness 3, no tally
+    EXPECT_EQ(p[4] | p[5] << 8, 4);           // screen
+    EXPECT_EQ(p[6] | p[7] << 8, int(i + 1));  // index = source number
+    EXPECT_EQ(p[8] | p[9] << 8, 3 << 6);      // brightness 3, no tally
     EXPECT_EQ(std::string(p.begin() + 12, p.end()), "SRC " + std::to_string(i + 1));
   }
   // Program input 1, preview input 2: sources 1 and 2 are sent again.
