@@ -28,6 +28,7 @@
 #include "app/main_window.h"
 #include "app/set_configure.h"
 #include "app/startup.h"
+#include "bench_panel.h"
 #include "bench_util.h"
 #include "controls/shade_button.h"
 #include "controls/skin_button.h"
@@ -59,22 +60,6 @@ void run_loop(int ms) {
   loop.exec();
 }
 
-// Puts LAN device `d` into row 0 as a search would have, and opens its page.
-PageFrame* open_device(CKELVARO_16_VIEWDlg& main, const devsim::DeviceInfo& d) {
-  main.m_eState = 0;
-  DeviceEntry& row = main.m_device_table[0];
-  std::memset(row.ip, 0, sizeof row.ip);
-  std::strncpy(row.ip, d.address.c_str(), sizeof row.ip - 1);
-  row.dev_type = d.type;
-  row.dev_id = d.id;
-  main.m_device_count = 1;
-  main.device_list()->clear();
-  main.device_list()->addItem(QString::fromStdString(d.name + "_" + d.address));
-  main.device_list()->setCurrentIndex(0);
-  main.m_device_index = 0;
-  main.select_device();
-  return main.m_p_mian_show_dlg;
-}
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -26,11 +26,12 @@
 
 #include "app/error_box.h"
 #include "app/main_window.h"
+#include "bench_panel.h"
 #include "bench_util.h"
+#include "controls/skin_button.h"
 #include "devices/device_kinds.h"
 #include "devsim/simulator.h"
 #include "link/link_options.h"
-#include "controls/skin_button.h"
 #include "pages/switcher/switcher_page.h"
 #include "show/tsl_umd.h"
 
@@ -110,7 +111,8 @@ int main(int argc, char** argv) {
   for (int s = 1; s <= 8; ++s)
     show.multiviewer_inputs[s - 1] = {ShowFeed::Kind::RouterOutput, static_cast<uint8_t>(s)};
   for (int s = 9; s <= 16; ++s)
-    show.multiviewer_inputs[s - 1] = {ShowFeed::Kind::Source, static_cast<uint8_t>((s - 9) % 4 + 1)};
+    show.multiviewer_inputs[s - 1] = {ShowFeed::Kind::Source,
+                                      static_cast<uint8_t>((s - 9) % 4 + 1)};
   show.tsl_listen = tsl_port;
   // Started as the main window starts a show, without remembering it in
   // the operator's settings.
@@ -130,14 +132,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   // The switcher page, opened once the show has its windows.
-  DeviceEntry& row = dlg.m_device_table[0];
-  std::strncpy(row.ip, sw.address.c_str(), sizeof row.ip - 1);
-  row.dev_type = sw.type;
-  row.dev_id = sw.id;
-  dlg.device_list()->addItem(QStringLiteral("switcher"));
-  dlg.m_device_index = 0;
-  dlg.select_device();
-  auto* page = qobject_cast<CClass_switcher_dlg*>(dlg.m_p_mian_show_dlg);
+  auto* page = qobject_cast<CClass_switcher_dlg*>(open_device(dlg, sw));
   if (!page) {
     std::printf("switcher page did not open\n");
     return 1;

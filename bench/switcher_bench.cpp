@@ -28,6 +28,7 @@
 
 #include "app/error_box.h"
 #include "app/main_window.h"
+#include "bench_panel.h"
 #include "bench_util.h"
 #include "controls/skin_button.h"
 #include "controls/skin_slider.h"
@@ -324,14 +325,7 @@ int main(int argc, char** argv) {
   }
   CKELVARO_16_VIEWDlg dlg;
   dlg.show();
-  DeviceEntry& row = dlg.m_device_table[0];
-  std::strncpy(row.ip, sim.device(0).address.c_str(), sizeof row.ip - 1);
-  row.dev_type = 0xA5;
-  row.dev_id = 1;
-  dlg.device_list()->addItem(QStringLiteral("switcher"));
-  dlg.m_device_index = 0;
-  dlg.select_device();
-  auto* page = qobject_cast<CClass_switcher_dlg*>(dlg.m_p_mian_show_dlg);
+  auto* page = qobject_cast<CClass_switcher_dlg*>(open_device(dlg, sim.device(0)));
   if (!page) {
     std::printf("switcher page did not open\n");
     return 1;
