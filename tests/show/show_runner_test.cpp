@@ -57,6 +57,12 @@ struct TslPeer {
     }
     return got;
   }
+  static sockaddr_in loopback(uint32_t host) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(host);
+    return a;
+  }
   void send_to(uint16_t to, const Bytes& bytes) {
     sockaddr_in a{};
     a.sin_family = AF_INET;
@@ -105,7 +111,8 @@ class ShowRunnerTest : public ::testing::Test {
     t.start();
     while (sim_->sim().frames(match).size() < count && t.elapsed() < 3000)
       QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    for (int i = 0; i < 10; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    t.restart();  // a short quiet time for frames that should not come
+    while (t.elapsed() < 100) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     return sim_->sim().frames(match);
   }
   // The windows the frames name, in order.
@@ -247,6 +254,33 @@ TEST_F(ShowRunnerTest, TslOutSendsOneDisplayMessagePerSourceAndTslInDrivesWindow
   EXPECT_EQ(mv.label(7), u"VT");
   EXPECT_EQ(mv.umd_back_color[5], 2);
   EXPECT_EQ(mv.umd_back_color[6], 4);
+}
+
+TEST_F(ShowRunnerTest, TslFromAnotherSenderOrOversizedIsDroppedAndSaysWhy) {
+  TslPeer peer;  // sends from 127.0.0.1, which the show does not accept
+  Show s = show();
+  s.tsl_listen = next_test_port();
+  s.tsl_from = {{"127.0.0.9", 0}};
+  TraceRecorder traces;
+  runner_.start(s);
+  ASSERT_TRUE(runner_.tsl_error().empty()) << runner_.tsl_error();
+  mv_frames(0x1E, 0);
+  sim_->sim().clear_frames();
+  Bytes v5 = {0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 3, 0, 'G', 'F', 'X'};
+  v5[0] = static_cast<uint8_t>(v5.size() - 2);
+  for (int i = 0; i < 200; ++i) peer.send_to(s.tsl_listen, v5);  // a flood, all forged
+  EXPECT_TRUE(mv_frames(0x1E, 0).empty());
+  // The same packet from an accepted sender passes; one of 2049 bytes does not.
+  runner_.take_tsl_datagram(TslPeer::loopback(0x7F000009), Bytes(2049, 0));
+  runner_.take_tsl_datagram(TslPeer::loopback(0x7F000009), v5);
+  EXPECT_EQ(windows(mv_frames(0x1E, 1)), (std::vector<int>{1}));
+  const std::vector<std::string> lines = traces.lines();
+  auto has = [&lines](const char* text) {
+    return std::any_of(lines.begin(), lines.end(),
+                       [text](const std::string& l) { return l.find(text) != std::string::npos; });
+  };
+  EXPECT_TRUE(has("TSL from 127.0.0.1 dropped: not an accepted sender"));
+  EXPECT_TRUE(has("TSL from 127.0.0.9 dropped: longer than 2048 bytes"));
 }
 
 TEST_F(ShowRunnerTest, ASilentMultiviewerIsTracedAndNothingIsSentToIt) {
