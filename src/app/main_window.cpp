@@ -127,6 +127,8 @@ void CKELVARO_16_VIEWDlg::init_dialog() {
   m_rc_page = m_page_frame->geometry();
 
   for (QString& text : m_16_view_umd_text) text = QStringLiteral(" ");
+  // The panel follows the show's switcher whichever page is shown.
+  m_show_runner.follow_switcher_reports(true);
   // The multiviewer page's preview shows what the show gives the wall.
   m_show_runner.set_frame_sent([this](const ShowFrame& frame) { follow_show_frame(*this, frame); });
 

@@ -30,7 +30,12 @@ DeviceLink::DeviceLink() {
   });
 }
 
-DeviceLink::~DeviceLink() { close_switcher_link(); }
+DeviceLink::~DeviceLink() {
+  m_report_feed.stop();
+  if (m_udpSockfd2 != -1) ::close(m_udpSockfd2);
+  m_udpSockfd2 = -1;
+  close_switcher_link();
+}
 
 bool DeviceLink::net_start() {
   // POSIX sockets need no stack start; the call stays so start-up keeps its
@@ -53,17 +58,9 @@ std::optional<sockaddr_in> DeviceLink::selected_destination(uint16_t device_port
   return ipv4_address(row->ip, sizeof row->ip, device_port);
 }
 
-bool DeviceLink::open_udp_socket(int& fd, uint16_t bind_port, uint16_t device_port) {
-  if (fd != -1) return true;
+int DeviceLink::bound_udp_socket(uint16_t bind_port) {
   const int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  if (s < 0) return false;
-  std::memset(&m_dev_addr, 0, sizeof m_dev_addr);
-  const std::optional<sockaddr_in> destination = selected_destination(device_port);
-  if (!destination) {
-    ::close(s);
-    return false;
-  }
-  m_dev_addr = *destination;
+  if (s < 0) return -1;
   sockaddr_in local{};
   local.sin_family = AF_INET;
   local.sin_port = htons(bind_port);
@@ -75,12 +72,21 @@ bool DeviceLink::open_udp_socket(int& fd, uint16_t bind_port, uint16_t device_po
     trace(lcLink(), "bind to local port %u failed\n", bind_port);
     ::close(s);
     note_local_port(bind_port, why);
-    return false;
+    return -1;
   }
   ::fcntl(s, F_SETFL, ::fcntl(s, F_GETFL) | O_NONBLOCK);
-  fd = s;
   note_local_port(bind_port, {});
-  return true;
+  return s;
+}
+
+bool DeviceLink::open_udp_socket(int& fd, uint16_t bind_port, uint16_t device_port) {
+  if (fd != -1) return true;
+  std::memset(&m_dev_addr, 0, sizeof m_dev_addr);
+  const std::optional<sockaddr_in> destination = selected_destination(device_port);
+  if (!destination) return false;
+  m_dev_addr = *destination;
+  fd = bound_udp_socket(bind_port);
+  return fd != -1;
 }
 
 QString DeviceLink::local_port_notice(uint16_t port, const std::string& bind_error) {
@@ -180,14 +186,43 @@ bool DeviceLink::open_command_socket() {
   return open_udp_socket(m_udpSockfd, o.bind_port, o.device_port);
 }
 
-bool DeviceLink::open_second_socket() {
-  const LinkOptions& o = link_options();
-  if (!open_udp_socket(m_udpSockfd2, o.switcher_bind_port, o.switcher_device_port)) return false;
+bool DeviceLink::open_report_socket() {
+  if (m_udpSockfd2 != -1) return true;
+  m_udpSockfd2 = bound_udp_socket(link_options().switcher_bind_port);
+  if (m_udpSockfd2 == -1) return false;
   // Reports come in bursts: room for a burst (the system may grant less)
-  // keeps them in the socket instead of dropped before the receiver reads.
+  // keeps them in the socket instead of dropped before the feed reads.
   const int bytes = 1 << 20;
   ::setsockopt(m_udpSockfd2, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
   return true;
+}
+
+uint64_t DeviceLink::follow_switcher_reports(in_addr from, ReportFeed::Role role,
+                                             ReportFeed::Handler handler) {
+  if (!m_report_feed.running()) {
+    if (!open_report_socket()) return 0;
+    if (!m_report_feed.start(m_udpSockfd2)) {
+      ::close(m_udpSockfd2);
+      m_udpSockfd2 = -1;
+      return 0;
+    }
+  }
+  return m_report_feed.add(from, role, std::move(handler));
+}
+
+void DeviceLink::unfollow_switcher_reports(uint64_t token) {
+  if (!m_report_feed.remove(token) || m_report_feed.followers() != 0) return;
+  m_report_feed.stop();
+  if (m_udpSockfd2 != -1) ::close(m_udpSockfd2);
+  m_udpSockfd2 = -1;
+}
+
+int DeviceLink::held_command_socket_on(uint16_t port) const {
+  if (m_udpSockfd == -1) return -1;
+  sockaddr_in local{};
+  socklen_t len = sizeof local;
+  if (::getsockname(m_udpSockfd, reinterpret_cast<sockaddr*>(&local), &len) != 0) return -1;
+  return ntohs(local.sin_port) == port ? m_udpSockfd : -1;
 }
 
 bool DeviceLink::close_command_socket() {
@@ -238,11 +273,11 @@ Target DeviceLink::switcher_target() const {
 }
 
 DeviceLink::HeldSockets DeviceLink::open_switcher_link() {
-  // The command socket from the command port; the second opener then points
-  // the shared destination at the device's switcher port for the page's life.
+  // The command socket from the command port, aimed at the device's
+  // switcher port for the page's life.
+  const LinkOptions& o = link_options();
   HeldSockets held;
-  held.command = open_command_socket();
-  held.reports = open_second_socket();
+  held.command = open_udp_socket(m_udpSockfd, o.bind_port, o.switcher_device_port);
   m_switcher_link_open = false;
   m_switcher_link_target = switcher_target();
   m_switcher_link_open = true;
@@ -252,10 +287,6 @@ DeviceLink::HeldSockets DeviceLink::open_switcher_link() {
 void DeviceLink::close_switcher_link() {
   m_switcher_link_open = false;
   close_command_socket();
-  if (m_udpSockfd2 != -1) {
-    ::close(m_udpSockfd2);
-    m_udpSockfd2 = -1;
-  }
 }
 
 DeviceLink::SerialExchange DeviceLink::start_serial_exchange(std::span<const uint8_t> request) {

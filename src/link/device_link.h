@@ -20,6 +20,7 @@
 #include "link/control_frame.h"
 #include "link/device_table.h"
 #include "link/link_health.h"
+#include "link/report_feed.h"
 #include "link/serial_comm.h"
 #include "link/transport.h"
 
@@ -35,7 +36,7 @@ class DeviceLink {
   // ---- shared state (names as every page uses them) ----
   int32_t m_eState = 0;        // 0 = LAN (UDP), 1 = serial port
   int m_udpSockfd = -1;        // command socket, -1 when closed
-  int m_udpSockfd2 = -1;       // switcher's second socket, -1 when closed
+  int m_udpSockfd2 = -1;       // switcher's report socket, -1 when closed
   sockaddr_in m_dev_addr{};    // destination of every send on the held sockets
   int8_t m_device_index = -1;  // selected row; negative = none
   DeviceTable m_device_table;  // rows and list items, one to one
@@ -50,19 +51,18 @@ class DeviceLink {
   QString m_com_dev_name;           // device name learned by the serial search
 
   // ---- network stack and the page-held sockets ----
-  // m_udpSockfd and m_udpSockfd2 with m_dev_addr belong to a page that keeps
-  // its sockets for its whole life (the switcher). Every other exchange owns
-  // a socket and destination of its own (link/exchange.h) and never touches
-  // these.
+  // m_udpSockfd with m_dev_addr belongs to a page that keeps its socket for
+  // its whole life (the switcher); m_udpSockfd2 to the switcher's report
+  // feed. Every other exchange owns a socket and destination of its own
+  // (link/exchange.h) and never touches these.
   bool net_start();
   bool open_command_socket();
-  bool open_second_socket();
   bool close_command_socket();
 
   // One datagram of exactly these bytes to m_dev_addr on m_udpSockfd.
   // Empty when it went out, otherwise why not.
   std::string send_datagram(std::span<const uint8_t> bytes);
-  // Same on another socket (the switcher's second socket).
+  // Same on another socket.
   std::string send_datagram_on(int fd, std::span<const uint8_t> bytes);
 
   // The selected row's address on the given device port. With no row
@@ -116,16 +116,31 @@ class DeviceLink {
   // mode. While the switcher link is open, the target as it was when the
   // link opened: safe from the T-bar worker whatever the operator selects.
   Target switcher_target() const;
-  // The switcher page's sockets for its life: the command socket from the
-  // command port and the report socket from the switcher port, both aimed at
-  // the selected device's switcher port. Each says whether it opened; one
-  // that fails is closed again. close_switcher_link closes both.
+  // The switcher page's command socket for its life, from the command port
+  // and aimed at the selected device's switcher port. `command` says whether
+  // it opened. close_switcher_link closes it.
   struct HeldSockets {
     bool command = false;
-    bool reports = false;
   };
   HeldSockets open_switcher_link();
   void close_switcher_link();
+
+  // ---- the switcher's reports ----
+  // The report socket (m_udpSockfd2, bound to the switcher report port) and
+  // the thread that reads it are shared by everyone who follows a switcher's
+  // reports: the switcher page while it is open, the show while it names a
+  // switcher (see link/report_feed.h for the roles). They open with the
+  // first follower and close with the last. `handler` runs on the feed's
+  // thread. 0 when the socket cannot be had (the operator is told about a
+  // port another program holds). User-interface thread only.
+  uint64_t follow_switcher_reports(in_addr from, ReportFeed::Role role,
+                                   ReportFeed::Handler handler);
+  // After it returns the handler never runs again.
+  void unfollow_switcher_reports(uint64_t token);
+  bool switcher_reports_open() const { return m_report_feed.running(); }
+  // The page-held command socket's descriptor when it is bound to `port`,
+  // otherwise -1. A query from that port can only hear its reply there.
+  int held_command_socket_on(uint16_t port) const;
 
   // ---- local ports the operator must hear about ----
   // Every UDP exchange binds a local port (the command port, or the
@@ -160,6 +175,10 @@ class DeviceLink {
 
  private:
   bool open_udp_socket(int& fd, uint16_t bind_port, uint16_t device_port);
+  // A non-blocking socket bound to the local port, or -1 (the operator is
+  // told when another program holds the port).
+  int bound_udp_socket(uint16_t bind_port);
+  bool open_report_socket();
   // The serial line of opening `generation` hung up (user-interface thread):
   // the port is closed and the operator told, once the running exchange
   // and any wait have ended; nothing happens when the port has been closed
@@ -182,4 +201,5 @@ class DeviceLink {
   // them).
   bool m_switcher_link_open = false;
   Target m_switcher_link_target;
+  ReportFeed m_report_feed;
 };

@@ -45,6 +45,20 @@ bool UdpExchange::open(const sockaddr_in& destination, uint16_t bind_port, bool 
   return true;
 }
 
+bool UdpExchange::open_shared(int bound_fd, const sockaddr_in& destination) {
+  if (m_fd != -1) return true;
+  const int s = ::fcntl(bound_fd, F_DUPFD_CLOEXEC, 0);
+  if (s < 0) return false;
+  m_fd = s;
+  m_bind_error.clear();
+  m_destination = destination;
+  // Bounded: a socket holds only so much, and a flood meanwhile is cut off.
+  uint8_t scratch[64];
+  for (int i = 0; i < 1024; ++i)
+    if (::recv(s, scratch, sizeof scratch, MSG_DONTWAIT) < 0) break;
+  return true;
+}
+
 std::string UdpExchange::send(std::span<const uint8_t> bytes) const {
   if (m_fd == -1) return "no socket";
   if (::sendto(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL,

@@ -29,6 +29,11 @@ class UdpExchange {
   // A failed bind keeps the socket: sends still go out, from a port the
   // system picks, and bind_error() says why the port was not had.
   bool open(const sockaddr_in& destination, uint16_t bind_port, bool broadcast = false);
+  // Takes a descriptor of its own (a dup) on a socket already bound, for a
+  // query from a local port a page holds: the reply comes to that socket.
+  // Datagrams already waiting on it are dropped first (they answer nothing
+  // asked now). False when the descriptor cannot be had.
+  bool open_shared(int bound_fd, const sockaddr_in& destination);
   // Empty when the bind succeeded; otherwise "cannot bind local port N: why".
   const std::string& bind_error() const { return m_bind_error; }
   bool is_open() const { return m_fd != -1; }

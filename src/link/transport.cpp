@@ -118,9 +118,8 @@ Outcome UdpTransport::send(const Target& target, std::span<const uint8_t> bytes,
   // its destination. A frame for another device (the show's multiviewer
   // while the switcher page is open) goes on an exchange of its own, or it
   // would reach the held socket's device instead.
-  if (link.m_udpSockfd != -1 &&
-      (!target.has_address() ||
-       target.lan_address().sin_addr.s_addr == link.m_dev_addr.sin_addr.s_addr)) {
+  if (link.m_udpSockfd != -1 && (!target.has_address() || target.lan_address().sin_addr.s_addr ==
+                                                              link.m_dev_addr.sin_addr.s_addr)) {
     return run_or_queue("udp command", {}, [&link, copy = std::move(copy), pause_ms_after] {
       const std::string error = link.send_datagram(copy);
       pause_ms(pause_ms_after);
@@ -157,9 +156,17 @@ Outcome UdpTransport::query(const Target& target, std::span<const uint8_t> reque
         const uint32_t t0 = tick_ms();
         BusyScope busy(rule.bound_ms > kBusyWaitThresholdMs);
         UdpExchange exchange;
-        if (!exchange.open(destination, bind))
-          return Outcome::failed("cannot open a UDP socket: " + errno_text(errno));
-        link.note_local_port(bind, exchange.bind_error());
+        // While a page holds a socket on this port the device's reply comes
+        // to that socket: the query listens there, on a descriptor of its own.
+        const int held = link.held_command_socket_on(bind);
+        if (held != -1) {
+          if (!exchange.open_shared(held, destination))
+            return Outcome::failed("cannot open a UDP socket: " + errno_text(errno));
+        } else {
+          if (!exchange.open(destination, bind))
+            return Outcome::failed("cannot open a UDP socket: " + errno_text(errno));
+          link.note_local_port(bind, exchange.bind_error());
+        }
         const QString key = LinkHealth::udp_key(destination);
         const std::string refused = exchange.send(frame);
         if (!refused.empty()) {

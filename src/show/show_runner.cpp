@@ -59,6 +59,7 @@ void ShowRunner::start(const Show& show) {
         show.multiviewer.address.c_str(), show.router.address.c_str(),
         show.switcher.address.c_str());
   open_tsl();
+  follow_switcher();
   send_tsl_out();
   if (!show.multiviewer.named()) return;
   if (m_last_read && is_multiviewer(m_last_read->first)) {
@@ -88,6 +89,9 @@ void ShowRunner::start(const Show& show) {
 void ShowRunner::stop() {
   ++m_generation;
   m_pace.stop();
+  if (m_report_follower) m_link.unfollow_switcher_reports(m_report_follower);
+  m_report_follower = 0;
+  m_inbox.clear();
   m_tsl_notifier.reset();
   m_tsl_in.reset();
   m_tsl_out.clear();
@@ -126,7 +130,57 @@ void ShowRunner::multiviewer_read(const Target& mv, const MultiviewerModel& mode
 
 void ShowRunner::switcher_changed(const Target& sw, int program, int preview, bool transition) {
   if (!is_switcher(sw)) return;
+  m_followed.pgm_source = static_cast<uint8_t>(program);
+  m_followed.pvm_source = static_cast<uint8_t>(preview);
+  m_followed.tbar_moving = transition ? 1 : 0;
+  m_followed_known = true;
+  m_reported_transition = false;
   m_state->switcher_changed(program, preview, transition);
+  schedule();
+}
+
+std::optional<std::pair<int, int>> ShowRunner::switcher_buses() const {
+  if (!m_state || !m_followed_known) return std::nullopt;
+  return std::pair<int, int>(m_followed.pgm_source, m_followed.pvm_source);
+}
+
+void ShowRunner::follow_switcher() {
+  const ShowDevice& sw = m_state->show().switcher;
+  m_followed = SwitcherPageData();
+  m_followed_known = false;
+  m_reported_transition = false;
+  if (!m_follow_reports || !sw.named()) return;
+  in_addr from{};
+  if (::inet_pton(AF_INET, sw.address.c_str(), &from) != 1) return;
+  m_report_follower = m_link.follow_switcher_reports(
+      from, ReportFeed::Role::Fallback, [this](ReportFeed::Datagrams datagrams) {
+        m_decoded.clear();
+        for (const std::span<const uint8_t> bytes : datagrams) {
+          const SwitcherReport r = decode_switcher_report(bytes);
+          if (r.kind != SwitcherReportKind::Ignored) m_decoded.push_back(r);
+        }
+        m_inbox.add(m_decoded);
+      });
+  if (m_report_follower == 0)
+    trace(lcShow(), "show: the reports of the switcher %s cannot be followed\n",
+          sw.address.c_str());
+}
+
+void ShowRunner::switcher_reported(const SwitcherReportBatch& batch,
+                                   const std::optional<TbarPlacement>& last_tbar) {
+  if (!m_state || !m_report_follower) return;
+  // The page's rules, without its keys.
+  batch.apply(m_followed, [](SwitcherKey, int, bool) {});
+  m_followed_known = true;
+  if (last_tbar) {
+    // The bar off its ends is a transition under way: both sources on air.
+    m_reported_transition = last_tbar->position != kTbarMin && last_tbar->position != kTbarMax;
+    m_followed.direction = last_tbar->direction;
+  }
+  trace(lcShow(), "show: switcher reports followed: program %d, preview %d\n",
+        m_followed.pgm_source, m_followed.pvm_source);
+  m_state->switcher_changed(m_followed.pgm_source, m_followed.pvm_source,
+                            m_followed.tbar_moving == 1 || m_reported_transition);
   schedule();
 }
 

@@ -11,6 +11,13 @@
 // and a frame asked for during another exchange's wait is queued behind it.
 // Only frames that change a window are sent.
 //
+// Switcher reports: with follow_switcher_reports on (the panel), a show that
+// names a switcher follows its reports through the link's report feed,
+// whichever page is shown. While the switcher page follows the same switcher
+// the feed leaves them to the page, which tells the runner what changed;
+// the runner's own record of program and preview follows the page's word
+// and the reports alike, so it goes on from where the page left it.
+//
 // Bounds: at most kTslDatagramsPerWake datagrams are read each time the TSL
 // socket wakes the loop; the rest wait for the next turn.
 #include <QObject>
@@ -22,6 +29,8 @@
 #include <vector>
 
 #include "devices/multiviewer/mv_model.h"
+#include "devices/switcher/switcher_model.h"
+#include "devices/switcher/switcher_report_inbox.h"
 #include "link/exchange.h"
 #include "link/transport.h"
 #include "show/show_state.h"
@@ -36,6 +45,11 @@ class ShowRunner : public QObject {
  public:
   explicit ShowRunner(DeviceLink& link, QObject* parent = nullptr);
   ~ShowRunner() override;
+
+  // Whether a show follows its switcher's reports itself (the panel: on;
+  // kelvaro-ctl, which sends once and ends: off). Set before start.
+  void follow_switcher_reports(bool on) { m_follow_reports = on; }
+  bool following_switcher() const { return m_report_follower != 0; }
 
   // Starts `show` (a running one stops first). The window sources come from
   // the state the panel last read from the show's multiviewer (see
@@ -67,6 +81,12 @@ class ShowRunner : public QObject {
   // kept for a show started later.
   void multiviewer_read(const Target& multiviewer, const MultiviewerModel& model);
   void switcher_changed(const Target& switcher, int program, int preview, bool transition);
+  // Program and preview of the show's switcher as the runner last had them
+  // (from the page or the reports); none before either has told it.
+  std::optional<std::pair<int, int>> switcher_buses() const;
+  // Reports from the show's switcher that the runner followed itself.
+  void switcher_reported(const SwitcherReportBatch& batch,
+                         const std::optional<TbarPlacement>& last_tbar);
 
   // ---- TSL in (the socket's handler; tests hand datagrams in directly) ----
   void take_tsl_datagram(const sockaddr_in& from, std::span<const uint8_t> bytes);
@@ -90,6 +110,7 @@ class ShowRunner : public QObject {
   void send_tsl_out();
   void open_tsl();
   void read_tsl();
+  void follow_switcher();
 
   DeviceLink& m_link;
   std::optional<ShowState> m_state;
@@ -105,4 +126,16 @@ class ShowRunner : public QObject {
   std::string m_tsl_error;
   uint16_t m_tsl_port = 0;
   std::function<void(const ShowFrame&)> m_frame_sent;
+  bool m_follow_reports = false;
+  uint64_t m_report_follower = 0;  // the show's place in the report feed; 0: none
+  // Program, preview and transition of the show's switcher as the page and
+  // the reports have left them.
+  SwitcherPageData m_followed;
+  bool m_followed_known = false;
+  bool m_reported_transition = false;     // the last T-bar report left the bar off its ends
+  std::vector<SwitcherReport> m_decoded;  // the feed thread's own, reused
+  SwitcherReportInbox m_inbox{
+      this, [this](const SwitcherReportBatch& batch, const std::optional<TbarPlacement>& tbar) {
+        switcher_reported(batch, tbar);
+      }};
 };

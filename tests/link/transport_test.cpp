@@ -8,8 +8,12 @@
 
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
+#include <mutex>
+#include <numeric>
 #include <thread>
 
 #include "app/error_box.h"
@@ -18,6 +22,7 @@
 #include "link/link_options.h"
 #include "link/link_ui.h"
 #include "link/tick.h"
+#include "support/foreign_sender.h"
 #include "support/ports.h"
 #include "support/pty_pair.h"
 #include "support/taken_port.h"
@@ -128,14 +133,83 @@ TEST_F(TransportTest, NoDeviceSelectedShowsTheMessageOnceAndSendsNothing) {
   EXPECT_TRUE(device.receive(100).empty());
 }
 
-TEST_F(TransportTest, SecondSocketTargetsTheSwitcherPorts) {
-  FakeDeviceEnd device(link_options().switcher_device_port);
-  ASSERT_TRUE(link_.open_second_socket());
-  EXPECT_EQ(ntohs(link_.m_dev_addr.sin_port), link_options().switcher_device_port);
-  link_.send_datagram_on(link_.m_udpSockfd2, Bytes{1, 2, 3});
-  sockaddr_in from{};
-  EXPECT_EQ(device.receive(1000, &from), (Bytes{1, 2, 3}));
-  EXPECT_EQ(ntohs(from.sin_port), link_options().switcher_bind_port);
+// The switcher's report feed: one socket and thread for every follower.
+// Datagrams from the followed address reach its follower in order; a
+// stranger's reach nobody (traced once, not once each); a fallback follower
+// gets the datagrams exactly while no primary follows the same switcher, so
+// a primary that comes and goes loses or doubles none; the socket goes with
+// the last follower.
+TEST_F(TransportTest, SwitcherReportsReachTheirFollowersAndThePrimaryTakesOverCleanly) {
+  TraceRecorder traces;
+  FakeDeviceEnd device(next_test_port());
+  ForeignSender stranger;
+  ASSERT_TRUE(stranger.ok());
+  struct Seen {
+    std::mutex m;
+    std::vector<uint8_t> got;
+  } fallback, primary;
+  const auto keep = [](Seen& s) {
+    return [&s](ReportFeed::Datagrams batch) {
+      std::lock_guard lock(s.m);
+      for (const auto& d : batch) s.got.push_back(d.empty() ? 0xFF : d[0]);
+    };
+  };
+  const in_addr from{inet_addr("127.0.0.2")};
+  const uint64_t f =
+      link_.follow_switcher_reports(from, ReportFeed::Role::Fallback, keep(fallback));
+  ASSERT_NE(f, 0u);
+  ASSERT_NE(link_.m_udpSockfd2, -1);
+  EXPECT_TRUE(link_.switcher_reports_open());
+
+  sockaddr_in to = ipv4_address("127.0.0.1", 9, link_options().switcher_bind_port);
+  constexpr int kCount = 200;
+  std::atomic<bool> done{false};
+  std::thread sender([&] {
+    for (int i = 0; i < kCount; ++i) {
+      device.send_to(to, Bytes{static_cast<uint8_t>(i)});
+      const uint8_t noise[] = {0xEE};
+      stranger.send_to("127.0.0.1", link_options().switcher_bind_port, noise);
+      std::this_thread::sleep_for(std::chrono::microseconds(300));
+    }
+    done = true;
+  });
+  uint64_t p = 0;
+  while (!done) {
+    p = p ? (link_.unfollow_switcher_reports(p), 0)
+          : link_.follow_switcher_reports(from, ReportFeed::Role::Primary, keep(primary));
+    std::this_thread::sleep_for(std::chrono::milliseconds(3));
+  }
+  sender.join();
+  const auto total = [&] {
+    std::scoped_lock lock(fallback.m, primary.m);
+    return fallback.got.size() + primary.got.size();
+  };
+  for (int i = 0; i < 200 && total() < kCount; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  if (p) link_.unfollow_switcher_reports(p);
+  link_.unfollow_switcher_reports(f);
+  EXPECT_EQ(link_.m_udpSockfd2, -1);
+  EXPECT_FALSE(link_.switcher_reports_open());
+
+  // Every datagram once, each follower's in order, no stranger's among them.
+  std::vector<int> all;
+  for (Seen* s : {&fallback, &primary}) {
+    EXPECT_TRUE(std::is_sorted(s->got.begin(), s->got.end()));
+    all.insert(all.end(), s->got.begin(), s->got.end());
+  }
+  EXPECT_FALSE(fallback.got.empty());
+  EXPECT_FALSE(primary.got.empty());
+  std::sort(all.begin(), all.end());
+  std::vector<int> expected(kCount);
+  std::iota(expected.begin(), expected.end(), 0);
+  EXPECT_EQ(all, expected);
+  int ignored = 0;
+  for (const std::string& line : traces.lines())
+    ignored += line.find("127.0.0.66 ignored") != std::string::npos;
+  EXPECT_GE(ignored, 1);
+  EXPECT_LE(ignored, 3) << "traced about once a second, not once each";
+  // The port is free again.
+  FakeDeviceEnd again(link_options().switcher_bind_port, "0.0.0.0");
 }
 
 // Answers the first datagram after a delay with the given reply.
@@ -259,8 +333,8 @@ TEST_F(TransportTest, QuerySkipsRepliesOfAnotherCommandAndSurvivesTheTickWrap) {
 TEST_F(TransportTest, ReceiveNeverLeavesStaleBytesBeyondTheDatagram) {
   FakeDeviceEnd device(link_options().device_port);
   UdpExchange exchange;
-  ASSERT_TRUE(exchange.open(Target::lan("127.0.0.2", 0xA1, 5).lan_address(),
-                            link_options().bind_port));
+  ASSERT_TRUE(
+      exchange.open(Target::lan("127.0.0.2", 0xA1, 5).lan_address(), link_options().bind_port));
   ASSERT_TRUE(exchange.send(Bytes{1}).empty());
   sockaddr_in from{};
   ASSERT_FALSE(device.receive(1000, &from).empty());

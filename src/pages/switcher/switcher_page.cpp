@@ -251,11 +251,17 @@ void CClass_switcher_dlg::bind_handlers() {
 void CClass_switcher_dlg::start_link() {
   CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg;
   if (!main) return;
+  // A show that followed this switcher's reports while the page was closed
+  // knows where its buses are now: the page starts from there.
+  if (main->m_show_runner.is_switcher(main->switcher_target())) {
+    if (const auto buses = main->m_show_runner.switcher_buses()) {
+      SelectPgmSource(buses->first);
+      SelectPvmSource(buses->second);
+    }
+  }
   SwitcherWorkers::Callbacks callbacks;
   // Calls queued on the page: pending ones are dropped when the page goes.
-  callbacks.on_reports = [this](std::span<const SwitcherReport> reports) {
-    queue_reports(reports);
-  };
+  callbacks.on_reports = [this](std::span<const SwitcherReport> reports) { m_inbox.add(reports); };
   callbacks.on_step = [this](TbarCase kind) {
     QMetaObject::invokeMethod(
         this, [this, kind] { on_tbar_step(kind); }, Qt::QueuedConnection);
@@ -263,25 +269,32 @@ void CClass_switcher_dlg::start_link() {
   m_workers = std::make_unique<SwitcherWorkers>(m_tbar, data().direction, std::move(callbacks));
   m_tbar->set_position_observer([workers = m_workers.get()] { workers->position_changed(); });
 
-  // The command socket from the command port and the report socket from the
-  // switcher port, both aimed at the device's switcher port for the page's life.
+  // The command socket from the command port, aimed at the device's
+  // switcher port for the page's life.
   const DeviceLink::HeldSockets held = main->open_switcher_link();
   if (held.command)
     m_workers->start_tbar_worker();
   else
     trace(lcSwitcher(), "create socket fail\n");
-  if (held.reports) {
-    m_recv_sock = main->m_udpSockfd2;
-    // Reports count from the device the held sockets aim at, and from no one else.
-    m_workers->start_receiver(m_recv_sock, main->m_dev_addr.sin_addr);
-  } else {
-    trace(lcSwitcher(), "create socket fail\n");
-  }
+  // Reports count from the device the held socket aims at, and from no one
+  // else. While the page follows them, a show following the same switcher
+  // leaves them to the page, which tells it what they changed.
+  // (The opener set the destination from the selected row; with none there
+  // is nobody to follow.)
+  if (main->m_dev_addr.sin_family == AF_INET)
+    m_report_follower = main->follow_switcher_reports(
+        main->m_dev_addr.sin_addr, ReportFeed::Role::Primary,
+        [workers = m_workers.get()](ReportFeed::Datagrams d) { workers->take_datagrams(d); });
+  if (m_report_follower == 0) trace(lcSwitcher(), "create socket fail\n");
 }
 
 void CClass_switcher_dlg::stop_link() {
   m_auto_timer->stop();
   m_ftb_timer->stop();
+  CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg;
+  // The feed stops calling the workers before they go.
+  if (main && m_report_follower) main->unfollow_switcher_reports(m_report_follower);
+  m_report_follower = 0;
   if (m_workers) {
     m_workers->stop();
     m_tbar->set_position_observer({});
@@ -289,13 +302,13 @@ void CClass_switcher_dlg::stop_link() {
     data().direction = m_workers->direction();
     m_workers.reset();
   }
-  if (CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg) main->close_switcher_link();
-  m_recv_sock = -1;
+  if (main) main->close_switcher_link();
   trace(lcSwitcher(), "close the switcher socket \n");
 }
 
 bool CClass_switcher_dlg::receiver_running() const {
-  return m_workers && m_workers->receiver_running();
+  const CKELVARO_16_VIEWDlg* main = m_p_glo_main_set_or_get_dlg;
+  return m_report_follower != 0 && main && main->switcher_reports_open();
 }
 bool CClass_switcher_dlg::tbar_worker_running() const {
   return m_workers && m_workers->tbar_worker_running();
@@ -612,25 +625,6 @@ void CClass_switcher_dlg::tell_show() {
 }
 
 // ---- device reports ----
-
-void CClass_switcher_dlg::queue_reports(std::span<const SwitcherReport> reports) {
-  std::lock_guard lock(m_report_mutex);
-  for (const SwitcherReport& r : reports) m_reports.add(r);
-  if (m_drain_posted || m_reports.empty()) return;
-  m_drain_posted = true;
-  QMetaObject::invokeMethod(
-      this, [this] { drain_reports(); }, Qt::QueuedConnection);
-}
-
-void CClass_switcher_dlg::drain_reports() {
-  SwitcherReportBatch batch;
-  {
-    std::lock_guard lock(m_report_mutex);
-    std::swap(batch, m_reports);
-    m_drain_posted = false;
-  }
-  OnDeviceReports(batch);
-}
 
 void CClass_switcher_dlg::OnDeviceReports(const SwitcherReportBatch& batch) {
   if (batch.empty()) return;

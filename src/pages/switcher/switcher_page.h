@@ -3,8 +3,9 @@
 // LAN for any type the device table does not otherwise know: program and
 // preview buses, layer and transition keys, CUT, AUTO, FTB, the T-bar and
 // the sub-page host. All its frames go over UDP to the device's switcher
-// port on sockets the page holds for its whole life; the device's own
-// reports arrive on a second socket and are followed without being echoed.
+// port on a socket the page holds for its whole life; the device's own
+// reports come through the link's report feed and are followed without
+// being echoed.
 #include <QPointer>
 #include <cstdint>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "app/page_frame.h"
 #include "devices/switcher/switcher_device.h"
 #include "devices/switcher/switcher_report.h"
+#include "devices/switcher/switcher_report_inbox.h"
 
 class CSkinButton;
 class CSkinSlider;
@@ -135,18 +137,13 @@ class CClass_switcher_dlg : public PageFrame {
   void guard_duration_edit(const QString& text);
   bool duration_insert_allowed(const QString& inserted, int at) const;
   bool filter_duration_insert(QEvent* event);
-  // Reports from the receiver thread are folded into one batch of fixed size
-  // that waits for the UI thread: one queued call per batch, not one per
-  // datagram, and no more memory however many come.
-  void queue_reports(std::span<const SwitcherReport> reports);
-  void drain_reports();
   // Tells a running show the program and preview as the page now has them.
   void tell_show();
 
   CSkinSlider* m_tbar = nullptr;
   QRect m_switcher_sub_rect;
   PageFrame* m_p_switcher_sub_page = nullptr;
-  int m_recv_sock = -1;
+  uint64_t m_report_follower = 0;  // the page's place in the report feed; 0: none
   QLineEdit* m_auto_time_edit = nullptr;
   QString m_duration_text;    // what the duration box holds
   QString m_duration_before;  // what it held before its last change
@@ -155,7 +152,11 @@ class CClass_switcher_dlg : public PageFrame {
   QTimer* m_auto_timer = nullptr;
   QTimer* m_ftb_timer = nullptr;
   std::unique_ptr<SwitcherWorkers> m_workers;
-  std::mutex m_report_mutex;
-  SwitcherReportBatch m_reports;  // guarded by m_report_mutex
-  bool m_drain_posted = false;    // guarded by m_report_mutex
+  // Reports from the feed's thread wait here for the UI thread, folded into
+  // one batch of fixed size: one queued call per batch, not one per
+  // datagram, and no more memory however many come.
+  SwitcherReportInbox m_inbox{
+      this, [this](const SwitcherReportBatch& batch, const std::optional<TbarPlacement>&) {
+        OnDeviceReports(batch);
+      }};
 };

@@ -319,14 +319,15 @@ TEST_F(StreamDecoderTest, TheDecoderInheritsNoSocketPipeOrPortOfThePanel) {
   const std::set<std::string> before = open_descriptors();
   std::vector<std::string> panel;
   {
-    // Opened as the panel opens them: the switcher page's held sockets, its
-    // workers' pipe and eventfd, an exchange's own socket, the serial port
-    // and its wake-up pipe.
+    // Opened as the panel opens them: the switcher page's held socket, the
+    // report feed's socket and stop pipe, the workers' pipe and eventfd, an
+    // exchange's own socket, the serial port and its wake-up pipe.
     DeviceLink link;
     std::strcpy(link.m_device_table[0].ip, "127.0.0.2");
     link.m_device_index = 0;
     const DeviceLink::HeldSockets held = link.open_switcher_link();
-    ASSERT_TRUE(held.command && held.reports);
+    ASSERT_TRUE(held.command);
+    ASSERT_NE(link.follow_switcher_reports({}, ReportFeed::Role::Primary, {}), 0u);
     CSkinSlider bar;
     SwitcherWorkers workers(&bar, 1, {});
     UdpExchange exchange;
@@ -338,9 +339,9 @@ TEST_F(StreamDecoderTest, TheDecoderInheritsNoSocketPipeOrPortOfThePanel) {
     ASSERT_TRUE(wait_started(1));
   }
   link_options() = saved;
-  // Two held sockets, the workers' pipe (two ends) and eventfd, the
-  // exchange's socket, the port and its pipe (two ends).
-  EXPECT_GE(panel.size(), 9u);
+  // Two sockets and the feed's pipe (two ends), the workers' pipe (two
+  // ends) and eventfd, the exchange's socket, the port and its pipe (two).
+  EXPECT_GE(panel.size(), 11u);
   QFile listing(descriptors_path());
   ASSERT_TRUE(listing.open(QIODevice::ReadOnly));
   const QString inherited = QString::fromUtf8(listing.readAll());
