@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
   options.devices = {devsim::DeviceSpec::lan(devsim::kTypeMultiviewer, 5),
                      devsim::DeviceSpec::lan(devsim::kTypeMatrix, 7),
                      devsim::DeviceSpec::lan(devsim::kTypeRk5502, 3),
-                     devsim::DeviceSpec::lan(devsim::kTypeTm3306, 4)};
+                     devsim::DeviceSpec::lan(devsim::kTypeTm3306, 4),
+                     devsim::DeviceSpec::lan(devsim::kTypeSwitcher, 6)};
   devsim::Simulator sim(options);
   std::string error;
   if (!sim.start(&error)) {
@@ -122,21 +123,23 @@ int main(int argc, char** argv) {
   matrix->tab_button(2)->click();
   measure("matrix, connection sub-page");
 
-  // A show on the multiviewer and the matrix, listening for TSL on a
-  // loopback test port, with the matrix page shown. Started as the main
+  // A show on the multiviewer, the matrix and the switcher (whose reports
+  // it follows), listening for TSL on a loopback test port, with the matrix
+  // page shown. Started as the main
   // window starts one, without remembering it in the operator's settings.
   {
     Show show;
     for (int n = 1; n <= 8; ++n) show.source_names[n - 1] = QStringLiteral("SRC %1").arg(n);
     show.multiviewer = {sim.device(0).address, sim.device(0).id};
     show.router = {sim.device(1).address, sim.device(1).id};
+    show.switcher = {sim.device(4).address, sim.device(4).id};
     for (int s = 1; s <= 8; ++s)
       show.multiviewer_inputs[s - 1] = {ShowFeed::Kind::RouterOutput, static_cast<uint8_t>(s)};
     show.tsl_listen = static_cast<uint16_t>(base + 9);
     main.m_show_runner.start(show);
     if (main.m_show_runner.tsl_port() == 0)
       std::fprintf(stderr, "show: TSL is not heard: %s\n", main.m_show_runner.tsl_error().c_str());
-    measure("show loaded, TSL listening");
+    measure("show, TSL listening, switcher");
     main.m_show_runner.stop();
   }
 

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <memory>
 
@@ -18,6 +19,11 @@
 #include "link/tick.h"
 #include "link/trace.h"
 #include "link/wait.h"
+
+namespace {
+// How often a switcher's reports mark its link as heard.
+constexpr std::chrono::seconds kHeardEvery{1};
+}  // namespace
 
 DeviceLink::DeviceLink() {
   m_comm.set_open_listener([this] { emit m_link_health.changed(); });
@@ -207,7 +213,22 @@ uint64_t DeviceLink::follow_switcher_reports(in_addr from, ReportFeed::Role role
       return 0;
     }
   }
-  return m_report_feed.add(from, role, std::move(handler));
+  // A switcher is never queried: its reports are what the link light can
+  // tell of it, marked at most once a second however many come.
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr = from;
+  return m_report_feed.add(
+      from, role,
+      [this, key = LinkHealth::udp_key(address), handler = std::move(handler),
+       last = std::chrono::steady_clock::time_point()](ReportFeed::Datagrams d) mutable {
+        const auto now = std::chrono::steady_clock::now();
+        if (last == std::chrono::steady_clock::time_point() || now - last >= kHeardEvery) {
+          m_link_health.answered(key);
+          last = now;
+        }
+        if (handler) handler(d);
+      });
 }
 
 void DeviceLink::unfollow_switcher_reports(uint64_t token) {

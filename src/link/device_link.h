@@ -131,7 +131,8 @@ class DeviceLink {
   // reports: the switcher page while it is open, the show while it names a
   // switcher (see link/report_feed.h for the roles). They open with the
   // first follower and close with the last. `handler` runs on the feed's
-  // thread. 0 when the socket cannot be had (the operator is told about a
+  // thread. Reports heard mark the switcher's link as answering (the link
+  // light), at most once a second. 0 when the socket cannot be had (the operator is told about a
   // port another program holds). User-interface thread only.
   uint64_t follow_switcher_reports(in_addr from, ReportFeed::Role role,
                                    ReportFeed::Handler handler);

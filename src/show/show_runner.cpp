@@ -164,6 +164,8 @@ void ShowRunner::follow_switcher() {
   if (m_report_follower == 0)
     trace(lcShow(), "show: the reports of the switcher %s cannot be followed\n",
           sw.address.c_str());
+  else
+    trace(lcShow(), "show: following the reports of the switcher %s\n", sw.address.c_str());
 }
 
 void ShowRunner::switcher_reported(const SwitcherReportBatch& batch,
