@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -144,34 +145,45 @@ int main(int argc, char** argv) {
   run_for(ms(300));
 
   // ---- CUT to tally ----
-  std::vector<double> first, last;
-  size_t tally_frames = 0;
-  int missing = 0;
-  for (int k = 0; k < cuts; ++k) {
-    sim.clear_frames();
-    page->button(IDC_SW_CUT)->click();
-    const auto tally = command_at(kMv, 0x3C);
-    const bool all = run_until([&] { return sim.frames(tally).size() >= 8; }, ms(2000));
-    run_for(ms(40));  // nothing more is expected; anything late is counted
-    const auto cut = sim.frames(command_at(kSwitcher, 0x83));
-    const auto lit = sim.frames(tally);
-    if (!all || cut.empty() || lit.empty()) {
-      ++missing;
-      continue;
+  // `cut` makes one CUT and says when it reached the switcher (or left for
+  // the panel, for a report); each CUT retallies 8 windows.
+  const auto cut_to_tally = [&](const char* what,
+                                const std::function<std::optional<Clock::time_point>()>& cut) {
+    std::vector<double> first, last;
+    size_t tally_frames = 0;
+    int missing = 0;
+    for (int k = 0; k < cuts; ++k) {
+      sim.clear_frames();
+      const std::optional<Clock::time_point> at = cut();
+      const auto tally = command_at(kMv, 0x3C);
+      const bool all = run_until([&] { return sim.frames(tally).size() >= 8; }, ms(2000));
+      run_for(ms(40));  // nothing more is expected; anything late is counted
+      const auto lit = sim.frames(tally);
+      if (!all || !at || lit.empty()) {
+        ++missing;
+        continue;
+      }
+      tally_frames += lit.size();
+      first.push_back(ms_between(*at, lit.front().time));
+      last.push_back(ms_between(*at, lit.back().time));
     }
-    tally_frames += lit.size();
-    first.push_back(ms_between(cut.front().time, lit.front().time));
-    last.push_back(ms_between(cut.front().time, lit.back().time));
-  }
-  std::printf(
-      "CUT to tally (the switcher page's CUT button; 8 windows retallied per cut, %zu cuts%s): "
-      "first 0x3C frame median %.2f ms, p99 %.2f ms; last median %.2f ms, p99 %.2f ms; "
-      "%.1f tally frames per cut\n",
-      first.size(), missing ? ", some incomplete" : "", percentile(first, 0.5),
-      percentile(first, 0.99), percentile(last, 0.5), percentile(last, 0.99),
-      first.empty() ? 0.0 : static_cast<double>(tally_frames) / static_cast<double>(first.size()));
-  if (missing) std::printf("  %d cuts without all 8 tally frames within 2 s\n", missing);
-  std::fflush(stdout);
+    std::printf(
+        "%s (8 windows retallied per cut, %zu cuts%s): first 0x3C frame median %.2f ms, p99 "
+        "%.2f ms; last median %.2f ms, p99 %.2f ms; %.1f tally frames per cut\n",
+        what, first.size(), missing ? ", some incomplete" : "", percentile(first, 0.5),
+        percentile(first, 0.99), percentile(last, 0.5), percentile(last, 0.99),
+        first.empty() ? 0.0
+                      : static_cast<double>(tally_frames) / static_cast<double>(first.size()));
+    if (missing) std::printf("  %d cuts without all 8 tally frames within 2 s\n", missing);
+    std::fflush(stdout);
+  };
+  cut_to_tally("CUT to tally (the switcher page's CUT button)",
+               [&]() -> std::optional<Clock::time_point> {
+                 page->button(IDC_SW_CUT)->click();
+                 const auto cut = sim.frames(command_at(kSwitcher, 0x83));
+                 if (cut.empty()) return std::nullopt;
+                 return cut.front().time;
+               });
 
   // ---- TSL in to label out ----
   const int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -204,6 +216,20 @@ int main(int argc, char** argv) {
       "median %.2f ms, p99 %.2f ms%s\n",
       tsl.size(), percentile(tsl, 0.5), percentile(tsl, 0.99),
       unanswered ? ", some packets brought no frame within 2 s" : "");
+
+  // ---- the switcher's CUT report to tally, the multiviewer page shown ----
+  if (!open_device(dlg, mv)) {
+    std::printf("multiviewer page did not open\n");
+    return 1;
+  }
+  run_until([&] { return !state->frames_pending(); }, ms(3000));
+  run_for(ms(300));
+  cut_to_tally("CUT report to tally (the switcher's own CUT, the multiviewer page shown)",
+               [&]() -> std::optional<Clock::time_point> {
+                 const Clock::time_point sent = Clock::now();
+                 sim.send_report(kSwitcher, devsim::Report::cut());
+                 return sent;
+               });
   dlg.m_show_runner.stop();
   return 0;
 }
