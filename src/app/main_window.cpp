@@ -21,6 +21,7 @@
 #include "link/exchange.h"
 #include "link/trace.h"
 #include "pages/multiviewer/mv_page.h"
+#include "pages/switcher/switcher_page.h"
 #include "res/skin.h"
 
 CKELVARO_16_VIEWDlg* m_p_glo_main_set_or_get_dlg = nullptr;
@@ -296,9 +297,11 @@ void CKELVARO_16_VIEWDlg::start_show(const Show& show, const QString& path) {
   m_show_path = path;
   m_setup_memory.remember_show(path);
   m_show_runner.start(show);
+  // An open switcher page knows the buses now.
+  if (auto* sw = qobject_cast<CClass_switcher_dlg*>(m_p_mian_show_dlg)) sw->tell_show();
   if (!m_show_runner.tsl_error().empty())
     show_error(QStringLiteral("The show's TSL port cannot be heard: %1")
-                       .arg(QString::fromStdString(m_show_runner.tsl_error())));
+                   .arg(QString::fromStdString(m_show_runner.tsl_error())));
 }
 
 void CKELVARO_16_VIEWDlg::stop_show() {

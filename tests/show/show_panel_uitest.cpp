@@ -146,20 +146,21 @@ TEST_F(ShowPanelTest, TheSwitchersReportsLightTheWallWhicheverPageIsShown) {
 }
 
 // The switcher page holds the command port: a show started then still reads
-// its multiviewer's window sources, whose reply comes to that port.
+// its multiviewer's window sources, whose reply comes to that port, and
+// lights the windows of the page's buses.
 TEST_F(ShowPanelTest, AShowStartedWhileTheSwitcherPageHoldsTheCommandPortReadsItsMultiviewer) {
   ASSERT_TRUE(sim_->select_in_main_window(*dlg_, kSwitcher));
+  auto* sw = qobject_cast<CClass_switcher_dlg*>(dlg_->m_p_mian_show_dlg);
+  ASSERT_NE(sw, nullptr);
+  sw->button(switcher_pgm_control(1))->click();
+  sw->button(switcher_pvm_control(2))->click();
   Show show = dlg_->m_show_runner.state()->show();
   show.multiviewer = {sim_->address(kOtherMv), 1};
   show.router_routes = {{1, 1}, {2, 2}};  // windows 1 and 2 show sources 1 and 2
   dlg_->start_show(show, {});
   EXPECT_TRUE(
       QTest::qWaitFor([&] { return dlg_->m_show_runner.state()->window_sources_known(); }, 3000));
-  // And the switcher page's keys light its windows.
-  auto* sw = qobject_cast<CClass_switcher_dlg*>(dlg_->m_p_mian_show_dlg);
-  ASSERT_NE(sw, nullptr);
-  sw->button(switcher_pgm_control(1))->click();
-  sw->button(switcher_pvm_control(2))->click();
+  // The open page told the new show its buses: the windows light at once.
   EXPECT_TRUE(wall_shows(kRed, kGreen, kOtherMv));
 }
 

@@ -102,6 +102,10 @@ class CClass_switcher_dlg : public PageFrame {
   // context menu's "Switcher Configure…").
   void OpenConfigure();
 
+  // Tells a running show the program and preview as the page now has them
+  // (after every change, and when a show starts while the page is open).
+  void tell_show();
+
  protected:
   QWidget* create_custom_control(const ControlSpec& spec) override;
   void on_enter_key(QWidget* focus) override;
@@ -137,8 +141,6 @@ class CClass_switcher_dlg : public PageFrame {
   void guard_duration_edit(const QString& text);
   bool duration_insert_allowed(const QString& inserted, int at) const;
   bool filter_duration_insert(QEvent* event);
-  // Tells a running show the program and preview as the page now has them.
-  void tell_show();
 
   CSkinSlider* m_tbar = nullptr;
   QRect m_switcher_sub_rect;
