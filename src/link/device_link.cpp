@@ -224,7 +224,11 @@ uint64_t DeviceLink::follow_switcher_reports(in_addr from, ReportFeed::Role role
        last = std::chrono::steady_clock::time_point()](ReportFeed::Datagrams d) mutable {
         const auto now = std::chrono::steady_clock::now();
         if (last == std::chrono::steady_clock::time_point() || now - last >= kHeardEvery) {
-          m_link_health.answered(key);
+          // Stamped on the user-interface thread: the stamp reads the local
+          // time, which is not safe beside the rest of the program.
+          QMetaObject::invokeMethod(
+              &m_link_health, [this, key] { m_link_health.answered(key); },
+              Qt::QueuedConnection);
           last = now;
         }
         if (handler) handler(d);

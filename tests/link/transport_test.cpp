@@ -197,8 +197,9 @@ TEST_F(TransportTest, SwitcherReportsReachTheirFollowersAndThePrimaryTakesOverCl
     EXPECT_TRUE(std::is_sorted(s->got.begin(), s->got.end()));
     all.insert(all.end(), s->got.begin(), s->got.end());
   }
-  EXPECT_EQ(link_.m_link_health.record(LinkHealth::udp_key(ipv4_address("127.0.0.2", 9, 0))).state,
-            LinkHealth::State::Answered)
+  const QString key = LinkHealth::udp_key(ipv4_address("127.0.0.2", 9, 0));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return link_.m_link_health.record(key).state == LinkHealth::State::Answered; }, 1000))
       << "reports heard light the switcher's link";
   EXPECT_FALSE(fallback.got.empty());
   EXPECT_FALSE(primary.got.empty());
