@@ -37,9 +37,7 @@ DeviceLink::DeviceLink() {
 }
 
 DeviceLink::~DeviceLink() {
-  m_report_feed.stop();
-  if (m_udpSockfd2 != -1) ::close(m_udpSockfd2);
-  m_udpSockfd2 = -1;
+  close_report_feed();
   close_switcher_link();
 }
 
@@ -126,16 +124,16 @@ QString DeviceLink::serial_lost_notice(const std::string& port_name) {
       .arg(QString::fromStdString(port_name));
 }
 
+bool DeviceLink::bound_to(int fd, uint16_t port) {
+  if (fd == -1) return false;
+  sockaddr_in local{};
+  socklen_t len = sizeof local;
+  return ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &len) == 0 &&
+         ntohs(local.sin_port) == port;
+}
+
 bool DeviceLink::held_socket_on(uint16_t port) const {
-  for (const int fd : {m_udpSockfd, m_udpSockfd2}) {
-    if (fd == -1) continue;
-    sockaddr_in local{};
-    socklen_t len = sizeof local;
-    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &len) == 0 &&
-        ntohs(local.sin_port) == port)
-      return true;
-  }
-  return false;
+  return bound_to(m_udpSockfd, port) || bound_to(m_udpSockfd2, port);
 }
 
 void DeviceLink::note_local_port(uint16_t port, const std::string& bind_error) {
@@ -227,8 +225,7 @@ uint64_t DeviceLink::follow_switcher_reports(in_addr from, ReportFeed::Role role
           // Stamped on the user-interface thread: the stamp reads the local
           // time, which is not safe beside the rest of the program.
           QMetaObject::invokeMethod(
-              &m_link_health, [this, key] { m_link_health.answered(key); },
-              Qt::QueuedConnection);
+              &m_link_health, [this, key] { m_link_health.answered(key); }, Qt::QueuedConnection);
           last = now;
         }
         if (handler) handler(d);
@@ -236,18 +233,17 @@ uint64_t DeviceLink::follow_switcher_reports(in_addr from, ReportFeed::Role role
 }
 
 void DeviceLink::unfollow_switcher_reports(uint64_t token) {
-  if (!m_report_feed.remove(token) || m_report_feed.followers() != 0) return;
+  if (m_report_feed.remove(token) && m_report_feed.followers() == 0) close_report_feed();
+}
+
+void DeviceLink::close_report_feed() {
   m_report_feed.stop();
   if (m_udpSockfd2 != -1) ::close(m_udpSockfd2);
   m_udpSockfd2 = -1;
 }
 
 int DeviceLink::held_command_socket_on(uint16_t port) const {
-  if (m_udpSockfd == -1) return -1;
-  sockaddr_in local{};
-  socklen_t len = sizeof local;
-  if (::getsockname(m_udpSockfd, reinterpret_cast<sockaddr*>(&local), &len) != 0) return -1;
-  return ntohs(local.sin_port) == port ? m_udpSockfd : -1;
+  return bound_to(m_udpSockfd, port) ? m_udpSockfd : -1;
 }
 
 bool DeviceLink::close_command_socket() {

@@ -190,6 +190,10 @@ class DeviceLink {
   // True when one of the page-held sockets is bound to `port`: a bind that
   // fails on it is this panel's own doing, not another program's.
   bool held_socket_on(uint16_t port) const;
+  // True when the open socket `fd` is bound to the local `port`.
+  static bool bound_to(int fd, uint16_t port);
+  // Stops the report feed's thread and closes its socket.
+  void close_report_feed();
   std::mutex m_port_notice_mutex;
   std::set<uint16_t> m_ports_told;  // guarded by m_port_notice_mutex
   UdpTransport m_udp_transport{*this};

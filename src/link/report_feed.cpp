@@ -87,12 +87,8 @@ void ReportFeed::dispatch(std::span<const sockaddr_in> from, std::span<const soc
   std::lock_guard lock(m_mutex);
   uint64_t taken = 0;  // bit i: datagram i went to a follower
   for (const Follower& f : m_followers) {
-    if (!wanted(f)) {
-      // Followed by the primary instead: not a stranger's datagram.
-      for (size_t i = 0; i < datagrams.size(); ++i)
-        if (from[i].sin_addr.s_addr == f.from.s_addr) taken |= uint64_t{1} << i;
-      continue;
-    }
+    // A fallback left out here has a primary of its address, which takes them.
+    if (!wanted(f)) continue;
     m_picked.clear();
     for (size_t i = 0; i < datagrams.size(); ++i) {
       if (from_length[i] < sizeof(sockaddr_in) || from[i].sin_family != AF_INET ||

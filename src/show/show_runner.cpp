@@ -155,10 +155,7 @@ void ShowRunner::follow_switcher() {
   m_report_follower = m_link.follow_switcher_reports(
       from, ReportFeed::Role::Fallback, [this](ReportFeed::Datagrams datagrams) {
         m_decoded.clear();
-        for (const std::span<const uint8_t> bytes : datagrams) {
-          const SwitcherReport r = decode_switcher_report(bytes);
-          if (r.kind != SwitcherReportKind::Ignored) m_decoded.push_back(r);
-        }
+        decode_switcher_reports(datagrams, m_decoded);
         m_inbox.add(m_decoded);
       });
   if (m_report_follower == 0)

@@ -10,6 +10,14 @@ uint8_t byte_or_zero(std::span<const uint8_t> bytes, size_t at) {
 }
 }  // namespace
 
+void decode_switcher_reports(std::span<const std::span<const uint8_t>> datagrams,
+                             std::vector<SwitcherReport>& out) {
+  for (const std::span<const uint8_t> bytes : datagrams) {
+    const SwitcherReport r = decode_switcher_report(bytes);
+    if (r.kind != SwitcherReportKind::Ignored) out.push_back(r);
+  }
+}
+
 SwitcherReport decode_switcher_report(std::span<const uint8_t> datagram) {
   SwitcherReport r;
   r.command = byte_or_zero(datagram, kCommandOffset);

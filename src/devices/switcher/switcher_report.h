@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <vector>
 
 #include "devices/switcher/switcher_model.h"
 #include "devices/switcher/switcher_tbar.h"
@@ -38,6 +39,10 @@ struct SwitcherReport {
 };
 
 SwitcherReport decode_switcher_report(std::span<const uint8_t> datagram);
+// Decodes a batch of datagrams, appending to `out` the reports that are not
+// ignored, in the order they came.
+void decode_switcher_reports(std::span<const std::span<const uint8_t>> datagrams,
+                             std::vector<SwitcherReport>& out);
 
 // ---- a run of reports folded into one ----
 //

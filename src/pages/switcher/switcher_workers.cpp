@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <vector>
 
 #include "controls/skin_slider.h"
@@ -66,18 +67,14 @@ void SwitcherWorkers::apply_tbar_report(const TbarPlacement& placed) {
 // Device reports, unasked, on the switcher's own port (decode_switcher_report).
 void SwitcherWorkers::take_datagrams(ReportFeed::Datagrams datagrams) {
   m_reports.clear();
-  bool tbar = false;
-  TbarPlacement last_tbar{0, 0, 0};
-  for (const std::span<const uint8_t> bytes : datagrams) {
-    const SwitcherReport report = decode_switcher_report(bytes);
-    if (report.kind == SwitcherReportKind::Tbar) {
-      tbar = true;
-      last_tbar = report.tbar;
-    } else if (report.kind != SwitcherReportKind::Ignored) {
-      m_reports.push_back(report);
-    }
-  }
-  if (tbar) apply_tbar_report(last_tbar);
+  decode_switcher_reports(datagrams, m_reports);
+  // The T-bar reports leave the batch; the last of them places the bar.
+  std::optional<TbarPlacement> last_tbar;
+  for (const SwitcherReport& r : m_reports)
+    if (r.kind == SwitcherReportKind::Tbar) last_tbar = r.tbar;
+  std::erase_if(m_reports,
+                [](const SwitcherReport& r) { return r.kind == SwitcherReportKind::Tbar; });
+  if (last_tbar) apply_tbar_report(*last_tbar);
   if (!m_reports.empty() && m_callbacks.on_reports) m_callbacks.on_reports(m_reports);
 }
 
